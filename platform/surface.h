@@ -1,0 +1,97 @@
+// Drawing surface: the off-screen image a frame is painted into, the drawing
+// operations the renderer uses, and the hand-over of a finished image to
+// whoever shows it (the SDL2 window thread, or nobody when run headless).
+// Colours are 0x00BBGGRR (red in the low byte); -1 means the default colour
+// and -2 no colour. Image pixels are stored as 0x00RRGGBB.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace life3d {
+
+inline constexpr uint32_t kDeferredRedraw = 0x80;
+inline constexpr int32_t kErrorNoSurface = 68;  // AttachSurface found no surface
+inline constexpr int32_t kErrorFont = 5;
+
+// Font state kept by SelectFont. No operation draws text; the metrics are kept
+// so the state is what a text-drawing caller would see.
+struct FontState {
+  char face[32] = "MS Sans Serif";  // at most 31 characters
+  int32_t height = -11;             // negative: character body height in pixels
+  int32_t weight = 400;
+  bool italic = false, underline = false, strikeOut = false;
+  int32_t averageWidth = 0;
+  int32_t lineHeight = 0;
+};
+
+struct DrawingSurface;
+// Called by RedrawSurface on the drawing thread; must copy what it needs from
+// the image before it returns (the caller draws on right after).
+using PresentFn = void (*)(const DrawingSurface& surface, void* context);
+
+struct DrawingSurface {
+  uint32_t flags = 0;              // kDeferredRedraw
+  std::vector<uint32_t> image;     // width * height pixels, 0x00RRGGBB, row-major
+  int32_t width = 0, height = 0;
+  int32_t lastX = 0, lastY = 0;    // current drawing position
+  FontState font;
+  int32_t foreColor = 0x000000;    // text colour and default outline colour
+  int32_t backColor = 0xF0F0F0;    // text background and default clear colour; may be -2
+  int32_t textColor = 0x000000;
+  int32_t textBackColor = 0xF0F0F0;
+  bool textBackOpaque = true;
+  int32_t penStyle = 0, penWidth = 0;
+  PresentFn present = nullptr;     // nobody shows the image when null
+  void* presentContext = nullptr;
+};
+
+// A top-level graphics window with its one drawing surface (control id 0).
+// The handle stays valid for the whole run; when the user closes the window
+// `destroyed` is set and every drawing call does nothing from then on.
+struct GraphicsWindow {
+  std::string title;
+  int32_t clientWidth = 0, clientHeight = 0;
+  uint32_t style = 0;
+  DrawingSurface surface;
+  std::atomic<bool> destroyed{false};
+};
+using WindowHandle = GraphicsWindow*;  // nullptr: creation failed
+
+// Error number recorded by the last failing platform call on this thread.
+int32_t& PlatformError();
+
+// A window with no screen behind it, for headless use (tools, tests).
+WindowHandle CreateOffscreenWindow(int32_t width, int32_t height);
+
+// Makes the window's surface with control id `id` the current surface of the
+// calling thread; records kErrorNoSurface when there is none (or the window
+// is gone). Deferred: drawing changes only the image until RedrawSurface.
+void AttachSurface(WindowHandle window, int32_t id, bool deferred);
+// The current surface of this thread, or nullptr.
+DrawingSurface* CurrentSurface();
+// Paints the whole image in colour (style 0 solid, 1..6 hatches); -1 is the
+// background colour, -2 paints nothing. Moves the drawing position to (0, 0).
+void ClearSurface(int32_t color, int32_t style);
+void SetForeColor(int32_t color);
+void SetBackColor(int32_t color);
+void SelectFont(std::string_view face, int32_t points, int32_t style);
+
+// A point list for FillPolygon: count, then count x, y pairs in pixels.
+inline constexpr int32_t kMaxPolygonPoints = 1024;
+struct PolygonPoints {
+  int32_t count = 0;
+  float xy[2 * kMaxPolygonPoints];
+};
+// Fills the closed polygon (2..1024 points) and draws its one-pixel boundary.
+// Non-zero winding unless alternate (even-odd). Never writes outside the image.
+void FillPolygon(const PolygonPoints& points, int32_t outline, int32_t fill, int32_t style,
+                 bool alternate);
+// Hands the finished image to whoever shows it and returns once it is copied.
+void RedrawSurface();
+// Packs red, green, blue (each clamped to 0..255) as 0x00BBGGRR.
+int32_t Rgb(int32_t red, int32_t green, int32_t blue);
+
+}  // namespace life3d

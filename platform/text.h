@@ -1,0 +1,56 @@
+// Text and number conversions. Every shape of the scene travels as mesh text,
+// so these rules decide what is drawn: numbers become text with FormatNumber
+// and come back with ParseNumber. Texts are byte strings (any byte, 0 too);
+// positions are 1-based.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace life3d {
+
+using Text = std::string;
+
+// Longest text FormatNumber can produce (sign, 18 digits, point, "E-4950").
+inline constexpr int kNumberTextMax = 32;
+
+// Number text of x with n significant digits (1..18; 0 or more than 18 means
+// 18). A leading blank for values >= 0, "-" otherwise; plain or exponent form.
+// Exact for every 32-bit float (n = 7) and every 32-bit integer (n = 15).
+Text FormatNumber(double x, int n);
+// Allocation-free form: writes the text into out (at least kNumberTextMax
+// bytes, not terminated) and returns its length.
+int FormatNumberTo(char* out, double x, int n);
+// Appends the number text to s (no allocation once s has the capacity).
+void AppendNumber(Text& s, double x, int n);
+
+// Value of the number at the start of text (after blanks, tabs, line feeds),
+// in extended precision; 0 when there is no digit. Never fails.
+long double ParseNumber(std::string_view text);
+
+// a..z and seven code-page-437 lower-case letters to capitals.
+Text UpperCase(std::string_view text);
+// In place, for a reused buffer.
+void UpperCaseInPlace(Text& text);
+
+// 1-based position of pattern in text searching forward from start (start >= 1)
+// or backward from the end (start < 0); 0 when not found.
+int32_t FindText(int32_t start, std::string_view text, std::string_view pattern);
+// Bytes of text from 1-based start, at most length of them (negative start or
+// length count from the end). Never reads outside the text.
+Text SubText(std::string_view text, int32_t start, int32_t length);
+int32_t TextLength(std::string_view text);
+// One byte per code (low 8 bits); -1 contributes nothing. CharText({27}) is Esc.
+Text CharText(std::initializer_list<int32_t> codes);
+bool TextEquals(std::string_view a, std::string_view b);
+Text Concat(std::string_view a, std::string_view b);
+
+// Largest whole number not above x; stays floating point.
+long double FloorInt(long double x);
+// Nearest 32-bit integer, ties to even. A value that is not a number or lies
+// outside the 32-bit range gives -2147483648, as the hardware conversion does.
+int32_t RoundToInt(long double x);
+
+}  // namespace life3d
