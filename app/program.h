@@ -1,0 +1,24 @@
+// The main routine's steps that need no display: start-up up to the window,
+// the scene rebuild and one generation. The desktop program and the headless
+// tool both run the program through these.
+#pragma once
+
+#include <cstdint>
+
+#include "app/life3d.h"
+
+namespace life3d {
+
+// Start-up before the window: seed from `seconds` (what TimeOfDaySeconds gave),
+// seed the board, build ground then boxes, set the camera for a desktop of
+// width x height, centre, copy, light, normals; then the start view angles.
+void StartUp(Life3D& app, double seconds, int32_t width, int32_t height);
+// Empty the scene and build it again from the boards (boxes, then ground),
+// then centre, copy, light and normals.
+void RebuildScene(Life3D& app);
+// Loop steps 1-3: next generation, rebuild, promote the new board.
+void AdvanceGeneration(Life3D& app);
+// Draw one frame of the scene with the current angles into app.SceneWindow.
+void DrawSceneFrame(Life3D& app);
+
+}  // namespace life3d
