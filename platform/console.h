@@ -10,9 +10,13 @@
 
 namespace life3d {
 
+inline constexpr int32_t kErrorConsoleSize = 5;  // SetConsoleSize refused the size
+inline constexpr int32_t kConsoleSizeMax = 65535;  // largest columns or rows
+inline constexpr int64_t kConsoleCellsMax = 1 << 24;  // columns x rows kept in memory at most
+
 struct ConsoleCell {
-  uint8_t ch = ' ';
-  uint8_t attr = 0x07;  // light grey on black
+  uint8_t ch = ' ';     // code page 437 byte, shown as its glyph (control bytes too)
+  uint8_t attr = 0x07;  // light grey on black: background << 4 | foreground
 };
 
 struct ConsoleScreen {
@@ -24,24 +28,43 @@ struct ConsoleScreen {
 };
 
 // Cell grid only (no display side effects): resize and clear, print, newline.
-void ResizeScreen(ConsoleScreen& screen, int32_t columns, int32_t rows);
+// ResizeScreen returns false and leaves the screen as it was for a size
+// outside 1..kConsoleSizeMax or above kConsoleCellsMax cells.
+bool ResizeScreen(ConsoleScreen& screen, int32_t columns, int32_t rows);
+// Stores the bytes as they are (control bytes become cells, not actions).
 void PrintTextTo(ConsoleScreen& screen, std::string_view text);
 void PrintNewlineTo(ConsoleScreen& screen);
+
+// A display of the console besides the window's panel; the terminal installs
+// one. Each call comes from the thread that changed the console, after the
+// console's mutex is released; any member may be null.
+struct ConsoleDisplay {
+  void (*showScreen)() = nullptr;                        // cells or cursor changed
+  void (*resizeWindow)(int32_t columns, int32_t rows) = nullptr;  // after a resize
+  void (*moveWindow)(int32_t x, int32_t y) = nullptr;    // screen pixels, outer corner
+  void (*raiseWindow)() = nullptr;                       // bring to front with the keyboard
+};
 
 // The program's one console, shared with the displays under its mutex.
 struct Console {
   std::mutex mutex;
   ConsoleScreen screen;
+  ConsoleDisplay display;
 };
 Console& TheConsole();
+// Installs (or, with a default ConsoleDisplay, removes) the extra display.
+void SetConsoleDisplay(const ConsoleDisplay& display);
 
 // The operations the program calls. They change TheConsole() and update the
 // terminal when there is one; the graphics window shows the cells as a panel.
+// SetConsoleSize gives exactly columns x rows cells, cleared, cursor home; a
+// size it cannot take records kErrorConsoleSize in PlatformError().
 void SetConsoleSize(int32_t columns, int32_t rows);
 void SetConsoleWindowPos(int32_t x, int32_t y);
 void FocusConsole();
 void PrintText(std::string_view text);
 void PrintNewline();
+// Sleeps the calling thread; zero or negative returns at once.
 void Pause(int32_t milliseconds);
 
 }  // namespace life3d
