@@ -1,0 +1,345 @@
+#include "platform/text.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+namespace life3d {
+
+namespace {
+
+// Writes the decimal digits of v (v > 0) into out, returns how many.
+int WriteUnsigned(char* out, uint64_t v) {
+  char tmp[20];
+  int len = 0;
+  do {
+    tmp[len++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v != 0);
+  for (int i = 0; i < len; ++i) out[i] = tmp[len - 1 - i];
+  return len;
+}
+
+// Rounding looks at digit n+1 only: above 5 up, below 5 down, exactly 5 to
+// make digit n even. digits holds 18 digits of the value's exact expansion.
+// Returns the number of digits kept after dropping trailing zeros; e may grow.
+int RoundDigits(char* digits, int n, int& e) {
+  if (n < 18) {
+    const int next = digits[n] - '0';
+    const int last = digits[n - 1] - '0';
+    if (next > 5 || (next == 5 && last % 2 == 1)) {
+      int i = n - 1;
+      while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+      if (i >= 0) {
+        ++digits[i];
+      } else {  // carry out of the first digit: 1 followed by zeros
+        digits[0] = '1';
+        ++e;
+      }
+    }
+  }
+  int k = n;
+  while (k > 1 && digits[k - 1] == '0') --k;
+  return k;
+}
+
+int WriteExponent(char* out, int value) {
+  return WriteUnsigned(out, static_cast<uint64_t>(value));
+}
+
+}  // namespace
+
+int FormatNumberTo(char* out, double x, int n) {
+  if (n <= 0 || n > 18) n = 18;
+  if (x == 0) {  // negative zero too
+    out[0] = ' ';
+    out[1] = '0';
+    return 2;
+  }
+  char* p = out;
+  *p++ = std::signbit(x) ? '-' : ' ';
+  const double a = std::fabs(x);
+  if (std::isnan(a)) {
+    std::memcpy(p, "NAN", 3);
+    return 4;
+  }
+  if (std::isinf(a)) {
+    std::memcpy(p, "INF", 3);
+    return 4;
+  }
+
+  // Whole numbers with no more than n digits are written as they are: the
+  // plain form of k digits followed by e - k zeros is the integer itself.
+  if (a < 1e15 && a == std::floor(a)) {
+    const uint64_t v = static_cast<uint64_t>(a);
+    char tmp[20];
+    const int len = WriteUnsigned(tmp, v);
+    if (len <= n) {
+      std::memcpy(p, tmp, len);
+      return 1 + len;
+    }
+  }
+
+  // General path: the exact value's first 18 significant digits (printf rounds
+  // the exact binary value correctly), then the one-digit rounding to n.
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.17e", a);
+  char digits[18];
+  digits[0] = buf[0];
+  std::memcpy(digits + 1, buf + 2, 17);
+  int e = std::atoi(buf + 20) + 1;  // value = 0.d1 d2 ... x 10^e
+  const int k = RoundDigits(digits, n, e);
+
+  const bool exponent = e > n || (e <= 0 && k - e > n);
+  if (exponent) {
+    *p++ = digits[0];
+    if (k > 1) {
+      *p++ = '.';
+      std::memcpy(p, digits + 1, k - 1);
+      p += k - 1;
+    }
+    *p++ = 'E';
+    if (e > n) {
+      *p++ = '+';
+      p += WriteExponent(p, e - 1);
+    } else {
+      *p++ = '-';
+      p += WriteExponent(p, 1 - e);
+    }
+  } else if (e >= k) {
+    std::memcpy(p, digits, k);
+    p += k;
+    std::memset(p, '0', e - k);
+    p += e - k;
+  } else if (e > 0) {
+    std::memcpy(p, digits, e);
+    p += e;
+    *p++ = '.';
+    std::memcpy(p, digits + e, k - e);
+    p += k - e;
+  } else {
+    *p++ = '.';
+    std::memset(p, '0', -e);
+    p += -e;
+    std::memcpy(p, digits, k);
+    p += k;
+  }
+  return static_cast<int>(p - out);
+}
+
+Text FormatNumber(double x, int n) {
+  char buf[kNumberTextMax];
+  return Text(buf, FormatNumberTo(buf, x, n));
+}
+
+void AppendNumber(Text& s, double x, int n) {
+  char buf[kNumberTextMax];
+  s.append(buf, FormatNumberTo(buf, x, n));
+}
+
+namespace {
+
+// 10^k for k = 0..27 is exact in the 64-bit mantissa of long double.
+constexpr int kExactPowers = 28;
+const long double* PowersOfTen() {
+  static const auto table = [] {
+    struct T {
+      long double v[kExactPowers];
+    } t{};
+    long double p = 1;
+    for (int i = 0; i < kExactPowers; ++i, p *= 10) t.v[i] = p;
+    return t;
+  }();
+  return table.v;
+}
+
+long double PowerOfTen(int k) {
+  return k < kExactPowers ? PowersOfTen()[k] : std::pow(10.0L, static_cast<long double>(k));
+}
+
+int DigitValue(unsigned char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return 99;
+}
+
+long double ParseRadix(const unsigned char* p, const unsigned char* end) {
+  int base = 8;
+  if (p < end) {
+    switch (*p) {
+      case 'H': case 'h': base = 16; ++p; break;
+      case 'O': case 'o': case 'Q': case 'q': base = 8; ++p; break;
+      case 'B': case 'b': base = 2; ++p; break;
+      default: break;  // base 8, this byte is the first digit
+    }
+  }
+  long double value = 0;
+  for (; p < end && DigitValue(*p) < base; ++p) value = value * base + DigitValue(*p);
+  return value;
+}
+
+}  // namespace
+
+long double ParseNumber(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end && (*p == ' ' || *p == '\t' || *p == '\n')) ++p;
+  if (p < end && *p == '&') return ParseRadix(p + 1, end);
+
+  bool negative = false;
+  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+
+  // Whole numbers, the common case in mesh text: exact in a 64-bit integer.
+  uint64_t mantissa = 0;
+  int significant = 0;    // significant digits seen (leading zeros skipped)
+  int integerDigits = 0;  // significant digits before the point
+  int scale = 0;          // power of ten to apply to the mantissa
+  bool anyDigit = false;
+  bool point = false;
+  for (; p < end; ++p) {
+    const unsigned c = *p;
+    if (c >= '0' && c <= '9') {
+      anyDigit = true;
+      if (c == '0' && significant == 0) {
+        if (point) --scale;  // leading zero after the point
+        continue;
+      }
+      if (!point) ++integerDigits;
+      if (significant < 18) {
+        mantissa = mantissa * 10 + (c - '0');
+        ++significant;
+        if (point) --scale;
+      } else if (!point) {
+        ++scale;  // digits past the 18th only move the point
+      }
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (!anyDigit) return negative ? -0.0L : 0.0L;
+
+  int exponent = 0;
+  if (p < end && (*p == 'E' || *p == 'e' || *p == 'D' || *p == 'd')) {
+    ++p;
+    bool expNegative = false;
+    if (p < end && (*p == '+' || *p == '-')) expNegative = *p++ == '-';
+    for (; p < end && *p >= '0' && *p <= '9'; ++p) {
+      exponent = exponent * 10 + (*p - '0');
+      if (exponent > 9999) exponent = 9999;
+    }
+    if (expNegative) exponent = -exponent;
+  }
+
+  long double value;
+  if (mantissa == 0) {
+    value = 0;
+  } else if (integerDigits + exponent >= 4933) {
+    value = 0x1p127L;  // too large for any variable: the largest power of two a float holds
+  } else if (integerDigits + exponent <= -4933) {
+    value = 0;
+  } else {
+    const int total = scale + exponent;
+    const auto m = static_cast<long double>(mantissa);
+    if (total >= 0) {
+      value = m * PowerOfTen(total);
+    } else if (total > -4900) {
+      value = m / PowerOfTen(-total);
+    } else {  // 10^-total would overflow: divide in two steps
+      value = m / PowerOfTen(4900) / PowerOfTen(-total - 4900);
+    }
+  }
+  return negative ? -value : value;
+}
+
+namespace {
+
+struct UpperTable {
+  unsigned char map[256];
+  UpperTable() {
+    for (int i = 0; i < 256; ++i) map[i] = static_cast<unsigned char>(i);
+    for (int c = 'a'; c <= 'z'; ++c) map[c] = static_cast<unsigned char>(c - 'a' + 'A');
+    // Code page 437 lower-case letters with a capital in the code page.
+    const unsigned char lower[] = {0x84, 0x94, 0x81, 0x82, 0xA4, 0x86, 0x87};
+    const unsigned char upper[] = {0x8E, 0x99, 0x9A, 0x90, 0xA5, 0x8F, 0x80};
+    for (int i = 0; i < 7; ++i) map[lower[i]] = upper[i];
+  }
+};
+const UpperTable kUpper;
+
+}  // namespace
+
+Text UpperCase(std::string_view text) {
+  Text out(text);
+  UpperCaseInPlace(out);
+  return out;
+}
+
+void UpperCaseInPlace(Text& text) {
+  for (char& c : text) c = static_cast<char>(kUpper.map[static_cast<unsigned char>(c)]);
+}
+
+int32_t FindText(int32_t start, std::string_view text, std::string_view pattern) {
+  const auto length = static_cast<int64_t>(text.size());
+  if (length == 0) return 0;
+  if (start >= 1) {
+    if (start > length) return 0;
+    if (pattern.empty()) return start;
+    const size_t at = text.find(pattern, static_cast<size_t>(start - 1));
+    return at == std::string_view::npos ? 0 : static_cast<int32_t>(at + 1);
+  }
+  if (start == 0) return 0;  // not a position; callers pass 1 or a negative start
+  const int64_t p = length + 1 + start;
+  if (p <= 0) return 0;
+  if (pattern.empty()) return static_cast<int32_t>(p);
+  const size_t at = text.substr(0, static_cast<size_t>(p)).rfind(pattern);
+  return at == std::string_view::npos ? 0 : static_cast<int32_t>(at + 1);
+}
+
+Text SubText(std::string_view text, int32_t start, int32_t length) {
+  const int64_t total = static_cast<int64_t>(text.size());
+  int64_t count = length;
+  if (count < 0) count = total + count;
+  if (count <= 0 || start == 0) return Text();
+  int64_t first = start;
+  if (first < 0) first = total + 1 + first;
+  if (first < 1 || first > total) return Text();
+  if (count > total - first + 1) count = total - first + 1;
+  return Text(text.substr(static_cast<size_t>(first - 1), static_cast<size_t>(count)));
+}
+
+int32_t TextLength(std::string_view text) { return static_cast<int32_t>(text.size()); }
+
+Text CharText(std::initializer_list<int32_t> codes) {
+  Text out;
+  for (int32_t c : codes) {
+    if (c != -1) out.push_back(static_cast<char>(c & 0xFF));
+  }
+  return out;
+}
+
+bool TextEquals(std::string_view a, std::string_view b) { return a == b; }
+
+Text Concat(std::string_view a, std::string_view b) {
+  Text out;
+  out.reserve(a.size() + b.size());
+  out.append(a);
+  out.append(b);
+  return out;
+}
+
+long double FloorInt(long double x) { return std::floor(x); }
+
+int32_t RoundToInt(long double x) {
+  // lrintl rounds in the current mode, which is to nearest with ties to even.
+  // -2147483648.5 still rounds (to even) into the range; 2147483647.5 does not.
+  if (!(x >= -2147483648.5L && x < 2147483647.5L)) {
+    return std::numeric_limits<int32_t>::min();
+  }
+  return static_cast<int32_t>(std::lrint(x));
+}
+
+}  // namespace life3d

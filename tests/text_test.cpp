@@ -1,0 +1,276 @@
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+namespace life3d {
+namespace {
+
+struct FormatCase {
+  double value;
+  int n;
+  const char* text;
+};
+
+TEST(FormatNumber, WorkedResults) {
+  const FormatCase cases[] = {
+      {0.5f, 7, " .5"},
+      {1.5f, 7, " 1.5"},
+      {-0.25f, 7, "-.25"},
+      {100, 7, " 100"},
+      {1200, 7, " 1200"},
+      {40.5f, 7, " 40.5"},
+      {1000000, 7, " 1000000"},
+      {10000000, 7, " 1E+7"},
+      {12345678, 7, " 1.234568E+7"},
+      {0.0001234f, 7, " .0001234"},
+      {0.00001234f, 7, " 1.234E-5"},
+      {0.0000001f, 7, " .0000001"},
+      {0.00000001f, 7, " 1E-8"},
+      {3.14159265f, 7, " 3.141593"},
+      {123456.75f, 7, " 123456.8"},
+      {2.0f / 3.0f, 7, " .6666667"},
+      {16777215, 15, " 16777215"},
+      {-7, 15, "-7"},
+      {2.0 / 3.0, 15, " .666666666666667"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatNumber(c.value, c.n), c.text) << c.value << " n=" << c.n;
+  }
+}
+
+TEST(FormatNumber, EdgeCases) {
+  const FormatCase cases[] = {
+      {0.0, 7, " 0"},
+      {-0.0, 7, " 0"},                   // negative zero is never "-0"
+      {9999999.6f, 7, " 1E+7"},          // the float nearest is 10000000
+      {1.25, 2, " 1.2"},                 // exactly 5 after an even digit: down
+      {1.2500001, 2, " 1.2"},            // only digit n+1 is looked at
+      {1.35, 2, " 1.4"},                 // 5 after an odd digit: up
+      {9.96, 2, " 10"},                  // carry out of the first digit
+      {0.999999, 2, " 1"},
+      {-2147483648.0, 15, "-2147483648"},
+      {2147483647.0, 15, " 2147483647"},
+      {1620, 7, " 1620"},
+      {-810, 7, "-810"},
+      {16777060, 15, " 16777060"},
+      {16777060, 7, " 1.677706E+7"},
+      {1e15, 15, " 1E+15"},
+      {123456789012345.0, 15, " 123456789012345"},
+      {0.1f, 7, " .1"},
+      {1e-30f, 7, " 1E-30"},
+      {3.4028234663852886e38, 7, " 3.402823E+38"},
+      {1.5, 0, " 1.5"},                  // 0 means 18 digits
+      {0.1, 18, " .100000000000000006"},
+      {0.1, 25, " .100000000000000006"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatNumber(c.value, c.n), c.text) << c.value << " n=" << c.n;
+  }
+}
+
+TEST(FormatNumber, AppendAndBufferFormsAgree) {
+  Text s = "X:";
+  AppendNumber(s, -20, 7);
+  EXPECT_EQ(s, "X:-20");
+  char buf[kNumberTextMax];
+  const int len = FormatNumberTo(buf, 12345678, 7);
+  EXPECT_EQ(std::string(buf, len), " 1.234568E+7");
+}
+
+TEST(FormatNumber, EveryIntegerRoundTripsWith15Digits) {
+  std::mt19937 gen(7);
+  std::uniform_int_distribution<int32_t> dist(INT32_MIN, INT32_MAX);
+  for (int i = 0; i < 100000; ++i) {
+    const int32_t v = dist(gen);
+    const Text t = FormatNumber(v, 15);
+    ASSERT_EQ(ParseNumber(t), static_cast<long double>(v)) << t;
+    ASSERT_EQ(t[0], v < 0 ? '-' : ' ');
+  }
+}
+
+// The float rounded to 7 significant digits by looking at the 8th digit only
+// (ties to an even 7th digit), computed by scaling in long double, where the
+// scaled value is exact for the range drawn below.
+long double RoundTo7(float f) {
+  const long double a = std::fabs(static_cast<long double>(f));
+  int e = static_cast<int>(std::floor(std::log10(a))) + 1;  // a = 0.d1.. x 10^e
+  long double scaled = a * std::pow(10.0L, 7 - e);
+  if (scaled >= 1e7L) {
+    ++e;
+    scaled = a * std::pow(10.0L, 7 - e);
+  } else if (scaled < 1e6L) {
+    --e;
+    scaled = a * std::pow(10.0L, 7 - e);
+  }
+  long double kept = std::floor(scaled);
+  const int next = static_cast<int>(std::floor((scaled - kept) * 10));
+  const bool odd = std::fmod(kept, 2.0L) == 1;
+  if (next > 5 || (next == 5 && odd)) kept += 1;
+  const long double r = kept / std::pow(10.0L, 7 - e);
+  return f < 0 ? -r : r;
+}
+
+TEST(FormatNumber, FloatTextParsesBackToSevenDigitRounding) {
+  std::mt19937 gen(11);
+  std::uniform_real_distribution<double> mant(1.0, 10.0);
+  std::uniform_int_distribution<int> expo(-9, 6);
+  std::bernoulli_distribution neg(0.5);
+  for (int i = 0; i < 50000; ++i) {
+    float f = static_cast<float>(mant(gen) * std::pow(10.0, expo(gen)));
+    if (neg(gen)) f = -f;
+    const Text t = FormatNumber(f, 7);
+    const long double back = ParseNumber(t);
+    const long double want = RoundTo7(f);
+    // Both are the same 7-digit decimal; compare as doubles.
+    ASSERT_EQ(static_cast<double>(back), static_cast<double>(want)) << t << " from " << f;
+  }
+}
+
+struct ParseCase {
+  std::string text;
+  long double value;
+};
+
+TEST(ParseNumber, Grammar) {
+  using namespace std::string_literals;
+  const ParseCase cases[] = {
+      {"  \t\n-12.50E+1xyz", -125},
+      {"\r5", 0},  // carriage return is not skipped
+      {"1.2.3", 1.2L},
+      {"", 0},
+      {"-", 0},
+      {".", 0},
+      {"E5", 0},
+      {"abc", 0},
+      {"1 2", 1},
+      {"-.5", -0.5L},
+      {" 20", 20},
+      {"+7", 7},
+      {"0012", 12},
+      {".0001234", 0.0001234L},
+      {"2.5", 2.5L},
+      {"1e3", 1000},
+      {"1d3", 1000},
+      {"1D-2", 0.01L},
+      {"1E", 1},
+      {"1E+", 1},
+      {"16777215 rest", 16777215},
+      {"123456789012345678901", 123456789012345678000.0L},  // 18 digits kept
+      {"0.1234567890123456789", 0.123456789012345678L},
+      {"1E99999", 0x1p127L},  // exponent capped at 9999, then too large
+      {"1E4932", 0x1p127L},   // integer digits + exponent reach 4933
+      {"1E-4934", 0},   // integer digits + exponent reach -4933
+      {".5E-4933", 0},
+      {"0E9999", 0},
+      {"&H1F", 31},
+      {"&hff", 255},
+      {"&O17", 15},
+      {"&q17", 15},
+      {"&B101", 5},
+      {"&17", 15},  // any other byte: octal, taken as the first digit
+      {"&H", 0},
+      {"&", 0},
+      {"\x00" "5"s, 0},
+      {"5\x00" "5"s, 5},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParseNumber(c.text), c.value) << "'" << c.text << "'";
+  }
+}
+
+TEST(ParseNumber, NegativeZeroEqualsZeroAndFormatsAsZero) {
+  const long double z = ParseNumber("-0");
+  EXPECT_EQ(z, 0.0L);
+  EXPECT_TRUE(std::signbit(z));
+  EXPECT_EQ(FormatNumber(static_cast<double>(z), 7), " 0");
+}
+
+TEST(ParseNumber, HugeAndTinyValuesStayFinite) {
+  EXPECT_TRUE(std::isinf(static_cast<float>(ParseNumber("1E4000"))));
+  EXPECT_GT(ParseNumber("1E-4930"), 0.0L);
+  EXPECT_EQ(static_cast<float>(ParseNumber("1E-4930")), 0.0f);
+  EXPECT_EQ(static_cast<float>(ParseNumber("3.4E38")), 3.4e38f);
+}
+
+TEST(TextOps, UpperCase) {
+  EXPECT_EQ(UpperCase("tri-mesh, vertices: 3 colore:"), "TRI-MESH, VERTICES: 3 COLORE:");
+  EXPECT_EQ(UpperCase("\x84\x94\x81\x82\xA4\x86\x87"), "\x8E\x99\x9A\x90\xA5\x8F\x80");
+  EXPECT_EQ(UpperCase(std::string("a\0b\xE9", 4)), std::string("A\0B\xE9", 4));
+}
+
+TEST(TextOps, FindText) {
+  struct Case {
+    int32_t start;
+    const char* text;
+    const char* pattern;
+    int32_t want;
+  };
+  const Case cases[] = {
+      {1, "ABC", "", 1},    {5, "ABC", "C", 0},  {1, "", "A", 0},     {-1, "ABAB", "AB", 3},
+      {1, "ABAB", "AB", 1}, {2, "ABAB", "AB", 3}, {3, "ABC", "", 3},   {4, "ABC", "", 0},
+      {-2, "ABAB", "AB", 1}, {-5, "ABAB", "A", 0}, {-1, "ABC", "", 3}, {1, "AB", "ABC", 0},
+      {0, "ABC", "A", 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FindText(c.start, c.text, c.pattern), c.want)
+        << c.start << " '" << c.text << "' '" << c.pattern << "'";
+  }
+}
+
+TEST(TextOps, SubText) {
+  struct Case {
+    const char* text;
+    int32_t start, length;
+    const char* want;
+  };
+  const Case cases[] = {
+      {"VERTICES: 8", 10, 2147483647, " 8"},
+      {"ABC", 0, 5, ""},
+      {"ABC", -1, 1, "C"},
+      {"ABC", -3, 2, "AB"},
+      {"ABC", -4, 2, ""},
+      {"ABC", 4, 1, ""},
+      {"ABC", 2, -1, "BC"},  // length L - 1 = 2
+      {"ABC", 1, -3, ""},
+      {"ABC", 1, 2147483647, "ABC"},
+      {"ABC", 2147483647, 2147483647, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SubText(c.text, c.start, c.length), c.want) << c.text << " " << c.start;
+  }
+}
+
+TEST(TextOps, SmallHelpers) {
+  EXPECT_FALSE(TextEquals("x", "X"));
+  EXPECT_FALSE(TextEquals("N", "N "));
+  EXPECT_TRUE(TextEquals("N", "N"));
+  EXPECT_EQ(CharText({27}), "\x1B");
+  EXPECT_EQ(CharText({0, 72}), std::string("\0H", 2));
+  EXPECT_EQ(CharText({65, -1, 322}), "AB");  // -1 adds nothing, low 8 bits kept
+  EXPECT_EQ(Concat("ab", std::string("\0c", 2)), std::string("ab\0c", 4));
+  EXPECT_EQ(TextLength(std::string("a\0b", 3)), 3);
+  EXPECT_EQ(FloorInt(2.7L), 2.0L);
+  EXPECT_EQ(FloorInt(-2.5L), -3.0L);
+}
+
+TEST(TextOps, RoundToIntTiesToEven) {
+  const struct {
+    long double x;
+    int32_t want;
+  } cases[] = {
+      {0.5L, 0},        {1.5L, 2},           {2.5L, 2},
+      {3.5L, 4},        {-2.5L, -2},         {-0.5L, 0},
+      {2.4999L, 2},     {-1.5L, -2},         {2147483647.0L, 2147483647},
+      {2147483647.5L, INT32_MIN},            {-2147483648.5L, INT32_MIN},
+      {-2147483649.0L, INT32_MIN},           {1e30L, INT32_MIN},
+      {NAN, INT32_MIN}, {INFINITY, INT32_MIN}, {-INFINITY, INT32_MIN},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RoundToInt(c.x), c.want) << static_cast<double>(c.x);
+}
+
+}  // namespace
+}  // namespace life3d
