@@ -47,21 +47,21 @@ struct ScanCodeEntry {
   uint8_t pc;
 };
 constexpr ScanCodeEntry kNavigationKeys[] = {
-    {SDL_SCANCODE_F1, 59},        {SDL_SCANCODE_F2, 60},       {SDL_SCANCODE_F3, 61},
-    {SDL_SCANCODE_F4, 62},        {SDL_SCANCODE_F5, 63},       {SDL_SCANCODE_F6, 64},
-    {SDL_SCANCODE_F7, 65},        {SDL_SCANCODE_F8, 66},       {SDL_SCANCODE_F9, 67},
-    {SDL_SCANCODE_F10, 68},       {SDL_SCANCODE_F11, 133},     {SDL_SCANCODE_F12, 134},
-    {SDL_SCANCODE_HOME, 71},      {SDL_SCANCODE_UP, 72},       {SDL_SCANCODE_PAGEUP, 73},
-    {SDL_SCANCODE_LEFT, 75},      {SDL_SCANCODE_RIGHT, 77},    {SDL_SCANCODE_END, 79},
-    {SDL_SCANCODE_DOWN, 80},      {SDL_SCANCODE_PAGEDOWN, 81}, {SDL_SCANCODE_INSERT, 82},
+    {SDL_SCANCODE_F1, 59},     {SDL_SCANCODE_F2, 60},       {SDL_SCANCODE_F3, 61},
+    {SDL_SCANCODE_F4, 62},     {SDL_SCANCODE_F5, 63},       {SDL_SCANCODE_F6, 64},
+    {SDL_SCANCODE_F7, 65},     {SDL_SCANCODE_F8, 66},       {SDL_SCANCODE_F9, 67},
+    {SDL_SCANCODE_F10, 68},    {SDL_SCANCODE_F11, 133},     {SDL_SCANCODE_F12, 134},
+    {SDL_SCANCODE_HOME, 71},   {SDL_SCANCODE_UP, 72},       {SDL_SCANCODE_PAGEUP, 73},
+    {SDL_SCANCODE_LEFT, 75},   {SDL_SCANCODE_RIGHT, 77},    {SDL_SCANCODE_END, 79},
+    {SDL_SCANCODE_DOWN, 80},   {SDL_SCANCODE_PAGEDOWN, 81}, {SDL_SCANCODE_INSERT, 82},
     {SDL_SCANCODE_DELETE, 83},
 };
 // With Num Lock off the keypad's digits are the navigation keys; with it on
 // they type digits, which arrive as text input.
 constexpr ScanCodeEntry kKeypadKeys[] = {
-    {SDL_SCANCODE_KP_7, 71}, {SDL_SCANCODE_KP_8, 72}, {SDL_SCANCODE_KP_9, 73},
-    {SDL_SCANCODE_KP_4, 75}, {SDL_SCANCODE_KP_5, 76}, {SDL_SCANCODE_KP_6, 77},
-    {SDL_SCANCODE_KP_1, 79}, {SDL_SCANCODE_KP_2, 80}, {SDL_SCANCODE_KP_3, 81},
+    {SDL_SCANCODE_KP_7, 71}, {SDL_SCANCODE_KP_8, 72},      {SDL_SCANCODE_KP_9, 73},
+    {SDL_SCANCODE_KP_4, 75}, {SDL_SCANCODE_KP_5, 76},      {SDL_SCANCODE_KP_6, 77},
+    {SDL_SCANCODE_KP_1, 79}, {SDL_SCANCODE_KP_2, 80},      {SDL_SCANCODE_KP_3, 81},
     {SDL_SCANCODE_KP_0, 82}, {SDL_SCANCODE_KP_PERIOD, 83},
 };
 // Scan codes of the letter keys by their place on the keyboard, A to Z.
@@ -70,7 +70,9 @@ constexpr uint8_t kLetterScanCodes[26] = {
     0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C,
 };
 
-std::string TwoByteKey(uint8_t scan) { return std::string{'\0', static_cast<char>(scan)}; }
+std::string TwoByteKey(uint8_t scan) {
+  return std::string{'\0', static_cast<char>(scan)};
+}
 
 // A key text given by the press itself; any text input for the same press is
 // then a duplicate.
@@ -148,7 +150,9 @@ std::string KeyTextsForTextInput(KeyMapState& state, const char* utf8) {
   return keys;
 }
 
-char32_t Cp437ToUnicode(uint8_t byte) { return kCp437[byte]; }
+char32_t Cp437ToUnicode(uint8_t byte) {
+  return kCp437[byte];
+}
 
 int32_t UnicodeToCp437(char32_t ch) {
   if (ch >= 0x20 && ch < 0x7F) return static_cast<int32_t>(ch);

@@ -1,9 +1,9 @@
-#include "platform/keymap_sdl.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "platform/keymap_sdl.h"
 
 namespace life3d {
 namespace {
@@ -78,8 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
         KeyDownCase{"Backspace", Key(SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE), Bytes({8})},
         KeyDownCase{"KeypadEightWithoutNumLockIsUp", Key(SDL_SCANCODE_KP_8, SDLK_KP_8),
                     Bytes({0, 72})},
-        KeyDownCase{"KeypadFiveWithoutNumLock", Key(SDL_SCANCODE_KP_5, SDLK_KP_5),
-                    Bytes({0, 76})},
+        KeyDownCase{"KeypadFiveWithoutNumLock", Key(SDL_SCANCODE_KP_5, SDLK_KP_5), Bytes({0, 76})},
         KeyDownCase{"KeypadPointWithoutNumLockIsDelete",
                     Key(SDL_SCANCODE_KP_PERIOD, SDLK_KP_PERIOD), Bytes({0, 83})},
         KeyDownCase{"KeypadEightWithNumLockIsTypedAsText",
@@ -104,7 +103,9 @@ struct Event {
 Event Press(SDL_Scancode scan, SDL_Keycode sym, uint16_t mod = KMOD_NONE) {
   return {false, Key(scan, sym, mod), nullptr};
 }
-Event Typed(const char* utf8) { return {true, {}, utf8}; }
+Event Typed(const char* utf8) {
+  return {true, {}, utf8};
+}
 
 struct SequenceCase {
   const char* name;
@@ -142,29 +143,27 @@ INSTANTIATE_TEST_SUITE_P(
                      {Press(SDL_SCANCODE_Q, SDLK_q, KMOD_LALT), Typed("q"),
                       Press(SDL_SCANCODE_N, SDLK_n), Typed("n")},
                      {Bytes({0, 16}), "n"}},
-        SequenceCase{"AltLetterWithoutTextLeavesTheNextTextAlone",
-                     {Press(SDL_SCANCODE_Q, SDLK_q, KMOD_LALT), Press(SDL_SCANCODE_Z, SDLK_z),
-                      Typed("z")},
-                     {Bytes({0, 16}), "z"}},
+        SequenceCase{
+            "AltLetterWithoutTextLeavesTheNextTextAlone",
+            {Press(SDL_SCANCODE_Q, SDLK_q, KMOD_LALT), Press(SDL_SCANCODE_Z, SDLK_z), Typed("z")},
+            {Bytes({0, 16}), "z"}},
         SequenceCase{"CtrlLetterTextIsNotRepeated",
                      {Press(SDL_SCANCODE_C, SDLK_c, KMOD_LCTRL), Typed("c")},
                      {Bytes({3})}},
-        SequenceCase{"AutoRepeatGivesOneKeyPerRepeat",
-                     {Press(SDL_SCANCODE_Z, SDLK_z), Typed("z"), Press(SDL_SCANCODE_Z, SDLK_z),
-                      Typed("z")},
-                     {"z", "z"}},
+        SequenceCase{
+            "AutoRepeatGivesOneKeyPerRepeat",
+            {Press(SDL_SCANCODE_Z, SDLK_z), Typed("z"), Press(SDL_SCANCODE_Z, SDLK_z), Typed("z")},
+            {"z", "z"}},
         SequenceCase{"PlusOnTheKeypadWithNumLock",
                      {Press(SDL_SCANCODE_KP_PLUS, SDLK_KP_PLUS, KMOD_NUM), Typed("+")},
                      {"+"}},
-        SequenceCase{"DigitWithNumLock",
-                     {Press(SDL_SCANCODE_KP_8, SDLK_KP_8, KMOD_NUM), Typed("8")},
-                     {"8"}},
+        SequenceCase{
+            "DigitWithNumLock", {Press(SDL_SCANCODE_KP_8, SDLK_KP_8, KMOD_NUM), Typed("8")}, {"8"}},
         SequenceCase{"SeveralCharactersInOneText", {Typed("aZ-")}, {"a", "Z", "-"}},
         SequenceCase{"AccentedLetterInCodePage437", {Typed("\xC3\xA9")}, {Bytes({0x82})}},
         SequenceCase{"PoundSignInCodePage437", {Typed("\xC2\xA3")}, {Bytes({0x9C})}},
-        SequenceCase{"CharacterOutsideTheCodePageIsDropped",
-                     {Typed("\xE2\x82\xAC"), Typed("a")},
-                     {"a"}},
+        SequenceCase{
+            "CharacterOutsideTheCodePageIsDropped", {Typed("\xE2\x82\xAC"), Typed("a")}, {"a"}},
         SequenceCase{"MalformedTextIsDropped", {Typed("\xC3(\xFF")}, {"("}}),
     [](const testing::TestParamInfo<SequenceCase>& info) { return info.param.name; });
 
