@@ -44,6 +44,90 @@ int RoundDigits(char* digits, int n, int& e) {
   return k;
 }
 
+using U128 = unsigned __int128;
+
+int BitLength(U128 v) {
+  const auto hi = static_cast<uint64_t>(v >> 64);
+  if (hi != 0) return 128 - __builtin_clzll(hi);
+  const auto lo = static_cast<uint64_t>(v);
+  return lo == 0 ? 0 : 64 - __builtin_clzll(lo);
+}
+
+// 18 significant digits of a > 0 (finite), rounded half to even from the exact
+// value, when a = N x 10^p with N a 128-bit integer: a = m 2^k gives
+// N = m 2^k (k >= 0) or N = m 5^-k with p = k (k < 0). This covers every
+// coordinate-sized float and is much faster than printf; false otherwise.
+bool ExactDigits(double a, char* digits, int& e) {
+  int k = 0;
+  const double fraction = std::frexp(a, &k);
+  auto m = static_cast<uint64_t>(std::ldexp(fraction, 53));
+  k -= 53;
+  const int zeros = __builtin_ctzll(m);
+  m >>= zeros;
+  k += zeros;
+  const int mBits = 64 - __builtin_clzll(m);
+  U128 n = m;
+  int p = 0;
+  if (k >= 0) {
+    if (mBits + k > 127) return false;
+    n <<= k;
+  } else {
+    U128 five = 1;
+    for (int i = 0; i < -k; ++i) {
+      five *= 5;
+      if (mBits + BitLength(five) > 128) return false;
+    }
+    n *= five;
+    p = k;
+  }
+  // Decimal digits of n, most significant first, in chunks of 19 digits
+  // (n < 2^128 has at most 39 digits: three chunks).
+  char text[40];
+  int len = 0;
+  {
+    constexpr uint64_t kTen19 = 10000000000000000000ull;
+    uint64_t chunks[3];
+    int count = 0;
+    do {
+      chunks[count++] = static_cast<uint64_t>(n % kTen19);
+      n /= kTen19;
+    } while (n != 0);
+    len = WriteUnsigned(text, chunks[count - 1]);
+    for (int c = count - 2; c >= 0; --c) {
+      char tmp[20];
+      const int chunkLen = WriteUnsigned(tmp, chunks[c]);
+      std::memset(text + len, '0', 19 - chunkLen);
+      std::memcpy(text + len + 19 - chunkLen, tmp, chunkLen);
+      len += 19;
+    }
+  }
+  e = len + p;
+  if (len <= 18) {
+    std::memcpy(digits, text, len);
+    std::memset(digits + len, '0', 18 - len);
+    return true;
+  }
+  std::memcpy(digits, text, 18);
+  // Round the 18 digits by the exact rest: above half up, below down, a tie to even.
+  bool up = text[18] > '5';
+  if (text[18] == '5') {
+    bool beyond = false;
+    for (int i = 19; i < len; ++i) beyond = beyond || text[i] != '0';
+    up = beyond || (digits[17] - '0') % 2 == 1;
+  }
+  if (up) {
+    int i = 17;
+    while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+    if (i >= 0) {
+      ++digits[i];
+    } else {
+      digits[0] = '1';
+      ++e;
+    }
+  }
+  return true;
+}
+
 int WriteExponent(char* out, int value) {
   return WriteUnsigned(out, static_cast<uint64_t>(value));
 }
@@ -81,14 +165,18 @@ int FormatNumberTo(char* out, double x, int n) {
     }
   }
 
-  // General path: the exact value's first 18 significant digits (printf rounds
-  // the exact binary value correctly), then the one-digit rounding to n.
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.17e", a);
+  // General path: the exact value's first 18 significant digits, then the
+  // one-digit rounding to n.
   char digits[18];
-  digits[0] = buf[0];
-  std::memcpy(digits + 1, buf + 2, 17);
-  int e = std::atoi(buf + 20) + 1;  // value = 0.d1 d2 ... x 10^e
+  int e = 0;  // value = 0.d1 d2 ... x 10^e
+  if (!ExactDigits(a, digits, e)) {
+    // printf rounds the exact binary value correctly to 18 digits.
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.17e", a);
+    digits[0] = buf[0];
+    std::memcpy(digits + 1, buf + 2, 17);
+    e = std::atoi(buf + 20) + 1;
+  }
   const int k = RoundDigits(digits, n, e);
 
   const bool exponent = e > n || (e <= 0 && k - e > n);

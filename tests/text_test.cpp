@@ -274,3 +274,67 @@ TEST(TextOps, RoundToIntTiesToEven) {
 
 }  // namespace
 }  // namespace life3d
+
+namespace life3d {
+namespace {
+
+// The 18-digit expansion has a fast exact path and a printf path; both must
+// give the same text for any value and digit count.
+Text FormatByPrintf(double x, int n) {
+  // Reference built from printf's correctly rounded 18 digits.
+  if (x == 0) return " 0";
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.17e", std::fabs(x));
+  char d[18];
+  d[0] = buf[0];
+  std::memcpy(d + 1, buf + 2, 17);
+  int e = std::atoi(buf + 20) + 1;
+  if (n < 18 && (d[n] > '5' || (d[n] == '5' && (d[n - 1] - '0') % 2 == 1))) {
+    int i = n - 1;
+    while (i >= 0 && d[i] == '9') d[i--] = '0';
+    if (i >= 0) ++d[i]; else { d[0] = '1'; ++e; }
+  }
+  int k = n;
+  while (k > 1 && d[k - 1] == '0') --k;
+  Text t(1, x < 0 ? '-' : ' ');
+  const std::string digits(d, k);
+  if (e > n || (e <= 0 && k - e > n)) {
+    t += digits.substr(0, 1);
+    if (k > 1) t += "." + digits.substr(1);
+    t += e > n ? "E+" + std::to_string(e - 1) : "E-" + std::to_string(1 - e);
+  } else if (e >= k) {
+    t += digits + std::string(e - k, '0');
+  } else if (e > 0) {
+    t += digits.substr(0, e) + "." + digits.substr(e);
+  } else {
+    t += "." + std::string(-e, '0') + digits;
+  }
+  return t;
+}
+
+TEST(FormatNumber, AgreesWithPrintfDigitsEverywhere) {
+  std::mt19937_64 gen(17);
+  for (int i = 0; i < 200000; ++i) {
+    double x;
+    const uint64_t bits = gen();
+    if (i % 2 == 0) {
+      float f;
+      const auto b32 = static_cast<uint32_t>(bits);
+      std::memcpy(&f, &b32, 4);
+      x = f;
+    } else {
+      std::memcpy(&x, &bits, 8);
+    }
+    if (!std::isfinite(x)) continue;
+    const int n = 1 + static_cast<int>(bits % 18);
+    ASSERT_EQ(FormatNumber(x, n), FormatByPrintf(x, n)) << x << " n=" << n;
+    ASSERT_EQ(FormatNumber(x, 7), FormatByPrintf(x, 7)) << x;
+  }
+  for (double x : {0.125, 1e-5, 123.456, 5e-324, 1.7976931348623157e308, 0.1, 2.5e-8}) {
+    EXPECT_EQ(FormatNumber(x, 7), FormatByPrintf(x, 7)) << x;
+    EXPECT_EQ(FormatNumber(x, 18), FormatByPrintf(x, 18)) << x;
+  }
+}
+
+}  // namespace
+}  // namespace life3d
