@@ -20,6 +20,7 @@ inline constexpr int kKeyFlushMilliseconds = 40;
 struct KeyDecoder {
   uint8_t bytes[kKeyDecoderMax] = {};
   int count = 0;
+  bool skipping = false;  // an overlong sequence is being dropped up to its final byte
 };
 
 // Receives each decoded key text (1 or 2 bytes).

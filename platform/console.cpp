@@ -1,0 +1,167 @@
+#include "platform/console.h"
+
+#include <algorithm>
+#include <chrono>
+#include <new>
+#include <thread>
+
+#include "platform/surface.h"
+
+namespace life3d {
+namespace {
+
+constexpr ConsoleCell kBlank{};  // blank in the console's one attribute
+
+bool ScreenUsable(const ConsoleScreen& screen) {
+  return screen.columns > 0 && screen.rows > 0 &&
+         screen.cells.size() == static_cast<size_t>(screen.columns) * screen.rows;
+}
+
+// Rows 2..n move up one row; the bottom row becomes blank.
+void ScrollUp(ConsoleScreen& screen) {
+  auto first = screen.cells.begin();
+  std::copy(first + screen.columns, screen.cells.end(), first);
+  std::fill(screen.cells.end() - screen.columns, screen.cells.end(), kBlank);
+}
+
+}  // namespace
+
+bool ResizeScreen(ConsoleScreen& screen, int32_t columns, int32_t rows) {
+  if (columns < 1 || rows < 1 || columns > kConsoleSizeMax || rows > kConsoleSizeMax ||
+      static_cast<int64_t>(columns) * rows > kConsoleCellsMax) {
+    return false;
+  }
+  try {
+    screen.cells.assign(static_cast<size_t>(columns) * rows, kBlank);
+  } catch (const std::bad_alloc&) {
+    return false;  // assign leaves the old cells when it cannot allocate
+  }
+  screen.columns = columns;
+  screen.rows = rows;
+  screen.cursorX = 0;
+  screen.cursorY = 0;
+  screen.pendingScroll = false;
+  ++screen.version;
+  return true;
+}
+
+void PrintTextTo(ConsoleScreen& screen, std::string_view text) {
+  if (text.empty() || !ScreenUsable(screen)) return;
+  const int32_t bottom = screen.rows - 1;
+  size_t next = 0;
+  while (next < text.size()) {
+    // The scroll a full bottom row asked for happens only now that more text
+    // follows, so a row that is filled exactly does not scroll by itself.
+    if (screen.pendingScroll) {
+      screen.pendingScroll = false;
+      ScrollUp(screen);
+    }
+    const size_t room = static_cast<size_t>(screen.columns - screen.cursorX);
+    const size_t count = std::min(room, text.size() - next);
+    ConsoleCell* cell = &screen.cells[static_cast<size_t>(screen.cursorY) * screen.columns +
+                                      screen.cursorX];
+    for (size_t k = 0; k < count; ++k) {
+      cell[k].ch = static_cast<uint8_t>(text[next + k]);
+      cell[k].attr = kBlank.attr;
+    }
+    next += count;
+    screen.cursorX += static_cast<int32_t>(count);
+    if (screen.cursorX == screen.columns) {
+      screen.cursorX = 0;
+      if (screen.cursorY < bottom) {
+        ++screen.cursorY;
+      } else {
+        screen.pendingScroll = true;
+      }
+    }
+  }
+  ++screen.version;
+}
+
+void PrintNewlineTo(ConsoleScreen& screen) {
+  if (!ScreenUsable(screen)) return;
+  const int32_t bottom = screen.rows - 1;
+  if (screen.cursorY < bottom) {
+    ++screen.cursorY;
+  } else {
+    // The wrap that filled the bottom row still owes its scroll, and the
+    // line end adds its own: a full row is followed by an empty one.
+    ScrollUp(screen);
+    if (screen.pendingScroll) ScrollUp(screen);
+  }
+  screen.pendingScroll = false;
+  screen.cursorX = 0;
+  ++screen.version;
+}
+
+Console& TheConsole() {
+  static Console console;
+  return console;
+}
+
+void SetConsoleDisplay(const ConsoleDisplay& display) {
+  Console& console = TheConsole();
+  std::lock_guard lock(console.mutex);
+  console.display = display;
+}
+
+namespace {
+
+// Runs change on the screen under the mutex and returns the display to tell,
+// so the display is called after the mutex is released.
+template <typename Change>
+ConsoleDisplay ChangeScreen(Change change) {
+  Console& console = TheConsole();
+  std::lock_guard lock(console.mutex);
+  change(console.screen);
+  return console.display;
+}
+
+ConsoleDisplay CurrentDisplay() {
+  Console& console = TheConsole();
+  std::lock_guard lock(console.mutex);
+  return console.display;
+}
+
+}  // namespace
+
+void SetConsoleSize(int32_t columns, int32_t rows) {
+  bool resized = false;
+  const ConsoleDisplay display =
+      ChangeScreen([&](ConsoleScreen& screen) { resized = ResizeScreen(screen, columns, rows); });
+  if (!resized) {
+    PlatformError() = kErrorConsoleSize;
+    return;
+  }
+  if (display.resizeWindow) display.resizeWindow(columns, rows);
+  if (display.showScreen) display.showScreen();
+}
+
+void SetConsoleWindowPos(int32_t x, int32_t y) {
+  const ConsoleDisplay display = CurrentDisplay();
+  if (display.moveWindow) display.moveWindow(x, y);
+}
+
+void FocusConsole() {
+  const ConsoleDisplay display = CurrentDisplay();
+  if (display.raiseWindow) display.raiseWindow();
+}
+
+void PrintText(std::string_view text) {
+  if (text.empty()) return;
+  const ConsoleDisplay display =
+      ChangeScreen([&](ConsoleScreen& screen) { PrintTextTo(screen, text); });
+  if (display.showScreen) display.showScreen();
+}
+
+void PrintNewline() {
+  const ConsoleDisplay display = ChangeScreen([](ConsoleScreen& screen) { PrintNewlineTo(screen); });
+  if (display.showScreen) display.showScreen();
+}
+
+void Pause(int32_t milliseconds) {
+  if (milliseconds <= 0) return;
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+}  // namespace life3d

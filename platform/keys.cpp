@@ -1,0 +1,75 @@
+#include "platform/keys.h"
+
+#include <atomic>
+#include <mutex>
+
+namespace life3d {
+namespace {
+
+struct QueuedKey {
+  char bytes[2] = {};
+  uint8_t length = 0;
+};
+
+// A fixed ring: pushing never allocates, and a flood of keys (a held key in
+// a stalled program) costs the newest ones, not memory.
+struct KeyQueue {
+  std::mutex mutex;
+  QueuedKey keys[kKeyQueueCapacity];
+  int first = 0;  // index of the oldest key
+  int count = 0;
+};
+
+KeyQueue& TheKeyQueue() {
+  static KeyQueue queue;
+  return queue;
+}
+
+std::atomic<KeySourcePoll> keySource{nullptr};
+
+// Scan codes of the letter keys A..Z on a PC keyboard.
+constexpr uint8_t kLetterScan[26] = {0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17,
+                                     0x24, 0x25, 0x26, 0x32, 0x31, 0x18, 0x19, 0x10, 0x13,
+                                     0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C};
+
+}  // namespace
+
+uint8_t LetterScanCode(char c) {
+  if (c >= 'a' && c <= 'z') return kLetterScan[c - 'a'];
+  if (c >= 'A' && c <= 'Z') return kLetterScan[c - 'A'];
+  return 0;
+}
+
+void PushKey(std::string_view key) {
+  if (key.empty() || key.size() > 2) return;
+  KeyQueue& queue = TheKeyQueue();
+  std::lock_guard lock(queue.mutex);
+  if (queue.count == kKeyQueueCapacity) return;
+  QueuedKey& slot = queue.keys[(queue.first + queue.count) % kKeyQueueCapacity];
+  slot.length = static_cast<uint8_t>(key.size());
+  key.copy(slot.bytes, key.size());
+  ++queue.count;
+}
+
+std::string ReadKey() {
+  // The poll pushes through PushKey, so it runs before the queue is locked.
+  if (KeySourcePoll poll = keySource.load()) poll();
+  KeyQueue& queue = TheKeyQueue();
+  std::lock_guard lock(queue.mutex);
+  if (queue.count == 0) return std::string();
+  const QueuedKey& key = queue.keys[queue.first];
+  queue.first = (queue.first + 1) % kKeyQueueCapacity;
+  --queue.count;
+  return std::string(key.bytes, key.length);  // short: kept inside the string, no heap
+}
+
+void SetKeySource(KeySourcePoll poll) { keySource.store(poll); }
+
+void ClearKeys() {
+  KeyQueue& queue = TheKeyQueue();
+  std::lock_guard lock(queue.mutex);
+  queue.first = 0;
+  queue.count = 0;
+}
+
+}  // namespace life3d
