@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/keys.h"
+
 namespace life3d {
 namespace {
 
@@ -47,27 +49,27 @@ struct ScanCodeEntry {
   uint8_t pc;
 };
 constexpr ScanCodeEntry kNavigationKeys[] = {
-    {SDL_SCANCODE_F1, 59},     {SDL_SCANCODE_F2, 60},       {SDL_SCANCODE_F3, 61},
-    {SDL_SCANCODE_F4, 62},     {SDL_SCANCODE_F5, 63},       {SDL_SCANCODE_F6, 64},
-    {SDL_SCANCODE_F7, 65},     {SDL_SCANCODE_F8, 66},       {SDL_SCANCODE_F9, 67},
-    {SDL_SCANCODE_F10, 68},    {SDL_SCANCODE_F11, 133},     {SDL_SCANCODE_F12, 134},
-    {SDL_SCANCODE_HOME, 71},   {SDL_SCANCODE_UP, 72},       {SDL_SCANCODE_PAGEUP, 73},
-    {SDL_SCANCODE_LEFT, 75},   {SDL_SCANCODE_RIGHT, 77},    {SDL_SCANCODE_END, 79},
-    {SDL_SCANCODE_DOWN, 80},   {SDL_SCANCODE_PAGEDOWN, 81}, {SDL_SCANCODE_INSERT, 82},
-    {SDL_SCANCODE_DELETE, 83},
+    {SDL_SCANCODE_F1, kScanF1},         {SDL_SCANCODE_F2, kScanF1 + 1},
+    {SDL_SCANCODE_F3, kScanF1 + 2},     {SDL_SCANCODE_F4, kScanF1 + 3},
+    {SDL_SCANCODE_F5, kScanF1 + 4},     {SDL_SCANCODE_F6, kScanF1 + 5},
+    {SDL_SCANCODE_F7, kScanF1 + 6},     {SDL_SCANCODE_F8, kScanF1 + 7},
+    {SDL_SCANCODE_F9, kScanF1 + 8},     {SDL_SCANCODE_F10, kScanF1 + 9},
+    {SDL_SCANCODE_F11, kScanF11},       {SDL_SCANCODE_F12, kScanF12},
+    {SDL_SCANCODE_HOME, kScanHome},     {SDL_SCANCODE_UP, kScanUp},
+    {SDL_SCANCODE_PAGEUP, kScanPageUp}, {SDL_SCANCODE_LEFT, kScanLeft},
+    {SDL_SCANCODE_RIGHT, kScanRight},   {SDL_SCANCODE_END, kScanEnd},
+    {SDL_SCANCODE_DOWN, kScanDown},     {SDL_SCANCODE_PAGEDOWN, kScanPageDown},
+    {SDL_SCANCODE_INSERT, kScanInsert}, {SDL_SCANCODE_DELETE, kScanDelete},
 };
 // With Num Lock off the keypad's digits are the navigation keys; with it on
 // they type digits, which arrive as text input.
 constexpr ScanCodeEntry kKeypadKeys[] = {
-    {SDL_SCANCODE_KP_7, 71}, {SDL_SCANCODE_KP_8, 72},      {SDL_SCANCODE_KP_9, 73},
-    {SDL_SCANCODE_KP_4, 75}, {SDL_SCANCODE_KP_5, 76},      {SDL_SCANCODE_KP_6, 77},
-    {SDL_SCANCODE_KP_1, 79}, {SDL_SCANCODE_KP_2, 80},      {SDL_SCANCODE_KP_3, 81},
-    {SDL_SCANCODE_KP_0, 82}, {SDL_SCANCODE_KP_PERIOD, 83},
-};
-// Scan codes of the letter keys by their place on the keyboard, A to Z.
-constexpr uint8_t kLetterScanCodes[26] = {
-    0x1E, 0x30, 0x2E, 0x20, 0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32,
-    0x31, 0x18, 0x19, 0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x15, 0x2C,
+    {SDL_SCANCODE_KP_7, kScanHome},        {SDL_SCANCODE_KP_8, kScanUp},
+    {SDL_SCANCODE_KP_9, kScanPageUp},      {SDL_SCANCODE_KP_4, kScanLeft},
+    {SDL_SCANCODE_KP_5, kScanBegin},       {SDL_SCANCODE_KP_6, kScanRight},
+    {SDL_SCANCODE_KP_1, kScanEnd},         {SDL_SCANCODE_KP_2, kScanDown},
+    {SDL_SCANCODE_KP_3, kScanPageDown},    {SDL_SCANCODE_KP_0, kScanInsert},
+    {SDL_SCANCODE_KP_PERIOD, kScanDelete},
 };
 
 std::string TwoByteKey(uint8_t scan) {
@@ -128,7 +130,8 @@ std::string KeyTextForKeyDown(KeyMapState& state, const SDL_Keysym& key) {
   // Alt picks the key by its place (the scan code); AltGr reports as a mode
   // key, not as Alt, so the characters it types arrive as text.
   if ((key.mod & KMOD_ALT) != 0 && scan >= SDL_SCANCODE_A && scan <= SDL_SCANCODE_Z) {
-    return Covering(state, TwoByteKey(kLetterScanCodes[scan - SDL_SCANCODE_A]));
+    const char letter = static_cast<char>('a' + (scan - SDL_SCANCODE_A));
+    return Covering(state, TwoByteKey(LetterScanCode(letter)));
   }
   // Ctrl takes the letter the layout puts on the key.
   if ((key.mod & KMOD_CTRL) != 0 && key.sym >= SDLK_a && key.sym <= SDLK_z) {
