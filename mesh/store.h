@@ -53,6 +53,14 @@ inline void ResetScene(MeshStore& store) {
   store.FaceCount = 0;
 }
 
+// Sets the upper bounds of Vertices, ModelVertices and ScreenPoints to
+// vertexBound, then of Faces, FaceDepth and FaceOrder to faceBound: each array
+// gets bound + 1 elements. Kept elements keep their contents, added ones are
+// zero, elements beyond a smaller bound are dropped. Capacity is never given
+// back, so rebuilding a scene no larger than an earlier one does not touch the
+// heap. When memory runs out it returns false and every array is as it was.
+bool ResizeMeshArrays(MeshStore& store, int32_t vertexBound, int32_t faceBound);
+
 // Colour bytes of a packed colour red + 256 green + 65536 blue, with division
 // truncating toward zero and the low 8 bits of each result kept (-1 gives
 // red 255, green 0, blue 0).

@@ -1,0 +1,103 @@
+#include "mesh/shapes.h"
+
+#include <string>
+#include <string_view>
+
+#include "mesh/reader.h"
+#include "platform/text.h"
+
+namespace life3d {
+
+namespace {
+
+// Digit counts of the number texts: floats with 7 significant digits, 32-bit
+// integers (vertex numbers, colours) with 15 so that a colour is never written
+// in exponent form, and whole-number constants with 7.
+constexpr int kFloatDigits = 7;
+constexpr int kIntegerDigits = 15;
+constexpr int kConstantDigits = 7;
+
+// Lines are assigned in place: the strings of MeshLines keep their capacity,
+// so writing a shape does not touch the heap once the lines have grown.
+void WriteHeader(std::string& line, std::string_view counts, int faces) {
+  line.assign(counts);
+  AppendNumber(line, faces, kConstantDigits);
+}
+
+void WriteVertex(std::string& line, int32_t index, const float v[3]) {
+  line.assign("Vertex");
+  AppendNumber(line, index, kIntegerDigits);
+  line.append(": X:");
+  AppendNumber(line, v[0], kFloatDigits);
+  line.append(" Y:");
+  AppendNumber(line, v[1], kFloatDigits);
+  line.append(" Z:");
+  AppendNumber(line, v[2], kFloatDigits);
+}
+
+void WriteFace(std::string& line, std::string_view text, int32_t colour) {
+  line.assign(text);
+  AppendNumber(line, colour, kIntegerDigits);
+}
+
+// a + b - c coordinate by coordinate, left to right in float.
+void Combine(float out[3], const float a[3], const float b[3], const float c[3]) {
+  for (int k = 0; k < 3; ++k) out[k] = a[k] + b[k] - c[k];
+}
+
+}  // namespace
+
+void MakeRectangle(MeshStore& store, const float points[9], int32_t FrontColor,
+                   int32_t BackColor) {
+  float v[4][3];
+  for (int i = 0; i < 3; ++i) {
+    for (int k = 0; k < 3; ++k) v[i][k] = points[3 * i + k];
+  }
+  Combine(v[3], v[2], v[0], v[1]);  // the corner opposite P1
+
+  auto& lines = store.MeshLines;
+  lines[0].assign("Named Object: \"Rettangolo\"");
+  WriteHeader(lines[1], "Tri-mesh, Vertices: 4     Faces:", 4);
+  for (int i = 0; i < 4; ++i) WriteVertex(lines[2 + i], i, v[i]);
+  // Faces 0 and 2 run P0, P1, P2 and face the front; 1 and 3 are the same
+  // triangles wound the other way.
+  WriteFace(lines[6], "Face 0:   A:0 B:1 C:2 colore:", FrontColor);
+  WriteFace(lines[7], "Face 1:   A:2 B:1 C:0 colore:", BackColor);
+  WriteFace(lines[8], "Face 2:   A:0 B:2 C:3 colore:", FrontColor);
+  WriteFace(lines[9], "Face 3:   A:0 B:3 C:2 colore:", BackColor);
+  store.MeshLastLine = 9;
+  ReadMeshText(store, 0, 0, 0, FrontColor);
+}
+
+void MakeBox(MeshStore& store, const float points[12], int32_t Color) {
+  // Vertices 0..3 are the base, 4..7 the top; each derived corner is computed
+  // from the vertices already rounded to float, in this order.
+  float v[8][3];
+  for (int i = 0; i < 3; ++i) {
+    for (int k = 0; k < 3; ++k) v[i][k] = points[3 * i + k];
+  }
+  for (int k = 0; k < 3; ++k) v[4][k] = points[9 + k];
+  Combine(v[3], v[2], v[0], v[1]);
+  Combine(v[5], v[1], v[4], v[2]);
+  Combine(v[6], v[5], v[0], v[1]);
+  Combine(v[7], v[4], v[6], v[5]);
+
+  static constexpr std::string_view kFaces[12] = {
+      "Face 0: A:1 B:0 C:3 colore:",  "Face 1: A:2 B:1 C:3 colore:",
+      "Face 2: A:5 B:1 C:2 colore:",  "Face 3: A:4 B:5 C:2 colore:",
+      "Face 4: A:5 B:4 C:7 colore:",  "Face 5: A:5 B:7 C:6 colore:",
+      "Face 6: A:6 B:3 C:0 colore:",  "Face 7: A:6 B:7 C:3 colore:",
+      "Face 8: A:0 B:1 C:6 colore:",  "Face 9: A:1 B:5 C:6 colore:",
+      "Face 10: A:3 B:7 C:2 colore:", "Face 11: A:4 B:2 C:7 colore:",
+  };
+
+  auto& lines = store.MeshLines;
+  lines[0].assign("Named Object: \"Parallelepipedo\"");
+  WriteHeader(lines[1], "Tri-mesh, Vertices: 8     Faces:", 12);
+  for (int i = 0; i < 8; ++i) WriteVertex(lines[2 + i], i, v[i]);
+  for (int f = 0; f < 12; ++f) WriteFace(lines[10 + f], kFaces[f], Color);
+  store.MeshLastLine = 21;
+  ReadMeshText(store, 0, 0, 0, Color);
+}
+
+}  // namespace life3d
