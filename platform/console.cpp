@@ -58,8 +58,8 @@ void PrintTextTo(ConsoleScreen& screen, std::string_view text) {
     }
     const size_t room = static_cast<size_t>(screen.columns - screen.cursorX);
     const size_t count = std::min(room, text.size() - next);
-    ConsoleCell* cell = &screen.cells[static_cast<size_t>(screen.cursorY) * screen.columns +
-                                      screen.cursorX];
+    ConsoleCell* cell =
+        &screen.cells[static_cast<size_t>(screen.cursorY) * screen.columns + screen.cursorX];
     for (size_t k = 0; k < count; ++k) {
       cell[k].ch = static_cast<uint8_t>(text[next + k]);
       cell[k].attr = kBlank.attr;
@@ -155,7 +155,8 @@ void PrintText(std::string_view text) {
 }
 
 void PrintNewline() {
-  const ConsoleDisplay display = ChangeScreen([](ConsoleScreen& screen) { PrintNewlineTo(screen); });
+  const ConsoleDisplay display =
+      ChangeScreen([](ConsoleScreen& screen) { PrintNewlineTo(screen); });
   if (display.showScreen) display.showScreen();
 }
 

@@ -10,8 +10,8 @@
 
 namespace life3d {
 
-inline constexpr int32_t kErrorConsoleSize = 5;  // SetConsoleSize refused the size
-inline constexpr int32_t kConsoleSizeMax = 65535;  // largest columns or rows
+inline constexpr int32_t kErrorConsoleSize = 5;       // SetConsoleSize refused the size
+inline constexpr int32_t kConsoleSizeMax = 65535;     // largest columns or rows
 inline constexpr int64_t kConsoleCellsMax = 1 << 24;  // columns x rows kept in memory at most
 
 struct ConsoleCell {
@@ -22,9 +22,9 @@ struct ConsoleCell {
 struct ConsoleScreen {
   int32_t columns = 80, rows = 25;
   std::vector<ConsoleCell> cells = std::vector<ConsoleCell>(80 * 25);  // row-major
-  int32_t cursorX = 0, cursorY = 0;  // 0-based column and row
-  bool pendingScroll = false;        // bottom row just filled; scroll before more output
-  uint32_t version = 0;              // bumped by every change, for the displays
+  int32_t cursorX = 0, cursorY = 0;                                    // 0-based column and row
+  bool pendingScroll = false;  // bottom row just filled; scroll before more output
+  uint32_t version = 0;        // bumped by every change, for the displays
 };
 
 // Cell grid only (no display side effects): resize and clear, print, newline.
@@ -39,10 +39,10 @@ void PrintNewlineTo(ConsoleScreen& screen);
 // one. Each call comes from the thread that changed the console, after the
 // console's mutex is released; any member may be null.
 struct ConsoleDisplay {
-  void (*showScreen)() = nullptr;                        // cells or cursor changed
+  void (*showScreen)() = nullptr;                                 // cells or cursor changed
   void (*resizeWindow)(int32_t columns, int32_t rows) = nullptr;  // after a resize
-  void (*moveWindow)(int32_t x, int32_t y) = nullptr;    // screen pixels, outer corner
-  void (*raiseWindow)() = nullptr;                       // bring to front with the keyboard
+  void (*moveWindow)(int32_t x, int32_t y) = nullptr;             // screen pixels, outer corner
+  void (*raiseWindow)() = nullptr;  // bring to front with the keyboard
 };
 
 // The program's one console, shared with the displays under its mutex.

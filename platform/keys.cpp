@@ -63,7 +63,9 @@ std::string ReadKey() {
   return std::string(key.bytes, key.length);  // short: kept inside the string, no heap
 }
 
-void SetKeySource(KeySourcePoll poll) { keySource.store(poll); }
+void SetKeySource(KeySourcePoll poll) {
+  keySource.store(poll);
+}
 
 void ClearKeys() {
   KeyQueue& queue = TheKeyQueue();

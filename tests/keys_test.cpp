@@ -1,0 +1,96 @@
+#include "platform/keys.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace life3d {
+namespace {
+
+class KeyQueueTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetKeySource(nullptr);
+    ClearKeys();
+  }
+  void TearDown() override {
+    SetKeySource(nullptr);
+    ClearKeys();
+  }
+};
+
+TEST_F(KeyQueueTest, EmptyQueueGivesTheEmptyText) {
+  EXPECT_EQ(ReadKey(), "");
+}
+
+TEST_F(KeyQueueTest, KeysComeOutOldestFirstOnePerRead) {
+  const std::vector<std::string> keys = {"x", std::string{'\0', 72}, std::string(1, '\x1b'), "N"};
+  for (const std::string& key : keys) PushKey(key);
+  for (const std::string& key : keys) EXPECT_EQ(ReadKey(), key);
+  EXPECT_EQ(ReadKey(), "");
+}
+
+TEST_F(KeyQueueTest, TextsThatAreNoKeysAreIgnored) {
+  PushKey("");
+  PushKey("abc");
+  PushKey("q");
+  EXPECT_EQ(ReadKey(), "q");
+  EXPECT_EQ(ReadKey(), "");
+}
+
+TEST_F(KeyQueueTest, FullQueueDropsTheNewestKeys) {
+  for (int k = 0; k < kKeyQueueCapacity + 10; ++k)
+    PushKey(std::string(1, static_cast<char>('a' + k % 26)));
+  for (int k = 0; k < kKeyQueueCapacity; ++k) {
+    ASSERT_EQ(ReadKey(), std::string(1, static_cast<char>('a' + k % 26))) << k;
+  }
+  EXPECT_EQ(ReadKey(), "");
+  PushKey("z");  // room again after reading
+  EXPECT_EQ(ReadKey(), "z");
+}
+
+TEST_F(KeyQueueTest, RingWrapsAroundKeepingOrder) {
+  for (int round = 0; round < 3 * kKeyQueueCapacity; ++round) {
+    PushKey(std::string(1, static_cast<char>('a' + round % 26)));
+    PushKey(std::string(1, static_cast<char>('A' + round % 26)));
+    ASSERT_EQ(ReadKey(), std::string(1, static_cast<char>('a' + round % 26)));
+    ASSERT_EQ(ReadKey(), std::string(1, static_cast<char>('A' + round % 26)));
+  }
+}
+
+int polls = 0;
+
+TEST_F(KeyQueueTest, SourceIsPolledBeforeTheQueueIsRead) {
+  polls = 0;
+  SetKeySource([] {
+    ++polls;
+    PushKey("t");  // a key the terminal had waiting
+  });
+  PushKey("w");
+  EXPECT_EQ(ReadKey(), "w");
+  EXPECT_EQ(ReadKey(), "t");
+  EXPECT_EQ(polls, 2);
+}
+
+TEST_F(KeyQueueTest, KeysPushedFromAnotherThreadWhileReadingArriveWholeAndInOrder) {
+  auto keyOf = [](int k) { return std::string{'\0', static_cast<char>(59 + k % 10)}; };
+  constexpr int kCount = 200;  // below the capacity, so none is dropped
+  std::thread window([&] {
+    for (int k = 0; k < kCount; ++k) PushKey(keyOf(k));
+  });
+  int received = 0;
+  while (received < kCount) {
+    const std::string key = ReadKey();
+    if (key.empty()) continue;
+    if (key != keyOf(received)) break;  // the thread must be joined before failing
+    ++received;
+  }
+  window.join();
+  EXPECT_EQ(received, kCount);
+  EXPECT_EQ(ReadKey(), "");
+}
+
+}  // namespace
+}  // namespace life3d
