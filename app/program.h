@@ -6,8 +6,15 @@
 #include <cstdint>
 
 #include "app/life3d.h"
+#include "render/frame.h"
 
 namespace life3d {
+
+// Milliseconds spent in the two halves of AdvanceGeneration, for the benchmarks.
+struct PassTimes {
+  double generation = 0;  // NextGeneration
+  double rebuild = 0;     // scene rebuild and board copy
+};
 
 // Start-up before the window: seed from `seconds` (what TimeOfDaySeconds gave),
 // seed the board, build ground then boxes, set the camera for a desktop of
@@ -16,9 +23,11 @@ void StartUp(Life3D& app, double seconds, int32_t width, int32_t height);
 // Empty the scene and build it again from the boards (boxes, then ground),
 // then centre, copy, light and normals.
 void RebuildScene(Life3D& app);
-// Loop steps 1-3: next generation, rebuild, promote the new board.
-void AdvanceGeneration(Life3D& app);
-// Draw one frame of the scene with the current angles into app.SceneWindow.
-void DrawSceneFrame(Life3D& app);
+// Loop steps 1-3: next generation, rebuild, promote the new board. times, when
+// given, receives the duration of each half.
+void AdvanceGeneration(Life3D& app, PassTimes* times = nullptr);
+// Draw one frame of the scene with the current angles into app.SceneWindow;
+// times, when given, receives the duration of each stage.
+void DrawSceneFrame(Life3D& app, FrameTimes* times = nullptr);
 
 }  // namespace life3d

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace life3d {
@@ -15,12 +16,15 @@ namespace life3d {
 inline constexpr uint32_t kDeferredRedraw = 0x80;
 inline constexpr int32_t kErrorNoSurface = 68;  // AttachSurface found no surface
 inline constexpr int32_t kErrorFont = 5;
+inline constexpr int32_t kWindowTextColor = 0x000000;   // default foreground colour
+inline constexpr int32_t kControlFaceColor = 0xF0F0F0;  // default background and first image
+inline constexpr int32_t kSurfaceDpi = 96;              // vertical dots per inch of every image
 
 // Font state kept by SelectFont. No operation draws text; the metrics are kept
 // so the state is what a text-drawing caller would see.
 struct FontState {
   char face[32] = "MS Sans Serif";  // at most 31 characters
-  int32_t height = -11;             // negative: character body height in pixels
+  int32_t height = -10;             // negative: character body height in pixels (8 points)
   int32_t weight = 400;
   bool italic = false, underline = false, strikeOut = false;
   int32_t averageWidth = 0;
@@ -63,7 +67,13 @@ using WindowHandle = GraphicsWindow*;  // nullptr: creation failed
 // Error number recorded by the last failing platform call on this thread.
 int32_t& PlatformError();
 
-// A window with no screen behind it, for headless use (tools, tests).
+// Sizes a fresh surface to width x height, fills the image with the control-face
+// colour and selects the default font. False (surface unchanged) when the size
+// is not positive or the image cannot be had.
+bool PrepareSurface(DrawingSurface& surface, int32_t width, int32_t height);
+// A window with no screen behind it, for headless use (tools, tests); nullptr
+// when the surface cannot be prepared. Allocated with new: the caller may
+// delete it once no thread has it attached.
 WindowHandle CreateOffscreenWindow(int32_t width, int32_t height);
 
 // Makes the window's surface with control id `id` the current surface of the

@@ -22,4 +22,13 @@ struct Light {
   int32_t X = 0, Y = 0, Z = 0;
 };
 
+// Copies the scene coordinates of Vertices into ModelVertices (after a rebuild).
+void CopyModelVertices(MeshStore& store);
+// Fills rot for the view angles in degrees (x, y, z), then turns every model
+// vertex into Vertices and every face normal into its view normal.
+void RotateScene(MeshStore& store, RotMatrix& rot, const float& angleX, const float& angleY,
+                 const float& angleZ);
+// Perspective projection of every vertex of Vertices into ScreenPoints.
+void ProjectVertices(MeshStore& store, const Camera& camera);
+
 }  // namespace life3d

@@ -1,0 +1,69 @@
+#include "app/program.h"
+
+#include <chrono>
+
+#include "cells/scene.h"
+#include "render/bounds.h"
+#include "render/frame.h"
+
+namespace life3d {
+
+namespace {
+
+void PrepareScene(Life3D& app) {
+  CenterScene(app.mesh, app.AutoCenter);
+  CopyModelVertices(app.mesh);
+  SetLight(app.light, 0, 0, 1);
+  ComputeFaceNormals(app.mesh);
+}
+
+}  // namespace
+
+void StartUp(Life3D& app, double seconds, int32_t width, int32_t height) {
+  app.rot = RotMatrix{};
+  SeedRandom(app.rng, seconds);
+  app.boards = BoardPair{};
+  SeedBoard(app.boards.BoardNow, app.rng);
+  // Only at start-up does the ground come before the boxes; with BoardNext
+  // still empty every live cell is shown as dying.
+  BuildGround(app.mesh, 0.0f, app.Quick);
+  BuildCellBoxes(app.mesh, app.boards);
+  app.camera.Xoff = static_cast<float>(width / 2.0);
+  app.camera.Yoff = static_cast<float>(height / 2.0);
+  app.camera.Zoff = 5000;
+  // Measured before centring; the zoom is never recomputed afterwards.
+  app.camera.Zoom = static_cast<float>(2700000.0 / LargestCoordinate(app.mesh));
+  PrepareScene(app);
+  app.Temp_Mouse_x = -136;
+  app.Temp_Mouse_y = 0;
+  app.Temp_Mouse_z = 60;
+}
+
+void RebuildScene(Life3D& app) {
+  ResetScene(app.mesh);
+  BuildCellBoxes(app.mesh, app.boards);
+  BuildGround(app.mesh, 0.0f, app.Quick);
+  PrepareScene(app);
+}
+
+void AdvanceGeneration(Life3D& app, PassTimes* times) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = times ? Clock::now() : Clock::time_point{};
+  NextGeneration(app.boards.BoardNow, app.boards.BoardNext);
+  const Clock::time_point built = times ? Clock::now() : Clock::time_point{};
+  // The rebuild sees the old generation in BoardNow and the new one in
+  // BoardNext, so each box shows its cell's transition.
+  RebuildScene(app);
+  app.boards.BoardNow = app.boards.BoardNext;
+  if (times) {
+    times->generation = std::chrono::duration<double, std::milli>(built - start).count();
+    times->rebuild = std::chrono::duration<double, std::milli>(Clock::now() - built).count();
+  }
+}
+
+void DrawSceneFrame(Life3D& app, FrameTimes* times) {
+  DrawFrame(app.mesh, app.rot, app.camera, app.light, app.SceneWindow, app.Temp_Mouse_x,
+            app.Temp_Mouse_y, app.Temp_Mouse_z, times);
+}
+
+}  // namespace life3d

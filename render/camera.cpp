@@ -1,0 +1,77 @@
+#include "render/camera.h"
+
+#include <cmath>
+
+namespace life3d {
+
+namespace {
+
+// Degrees to radians with the factor as the program has always held it (not
+// the exact pi / 180): the matrix entries depend on its last digits.
+constexpr long double kRadiansPerDegree = 0.0174532925199433L;
+
+// Every formula runs in double and is rounded to a float only where it is
+// stored, so the view coordinates are the same in every build.
+inline void Turn(const RotMatrix& rot, float x, float y, float z, float& outX, float& outY,
+                 float& outZ) {
+  const auto& m = rot.m;
+  outX = static_cast<float>(double{x} * m[0][0] + double{y} * m[0][1] + double{z} * m[0][2]);
+  outY = static_cast<float>(double{x} * m[1][0] + double{y} * m[1][1] + double{z} * m[1][2]);
+  outZ = static_cast<float>(double{x} * m[2][0] + double{y} * m[2][1] + double{z} * m[2][2]);
+}
+
+}  // namespace
+
+void CopyModelVertices(MeshStore& store) {
+  for (int32_t i = 0; i < store.VertexCount; ++i) store.ModelVertices[i] = store.Vertices[i];
+}
+
+void RotateScene(MeshStore& store, RotMatrix& rot, const float& angleX, const float& angleY,
+                 const float& angleZ) {
+  // The sines and cosines are rounded to floats before they enter the matrix.
+  const long double ax = angleX * kRadiansPerDegree;
+  const long double ay = angleY * kRadiansPerDegree;
+  const long double az = angleZ * kRadiansPerDegree;
+  const long double cx = static_cast<float>(std::cos(ax));
+  const long double cy = static_cast<float>(std::cos(ay));
+  const long double cz = static_cast<float>(std::cos(az));
+  const long double sx = static_cast<float>(std::sin(ax));
+  const long double sy = static_cast<float>(std::sin(ay));
+  const long double sz = static_cast<float>(std::sin(az));
+
+  auto& m = rot.m;
+  m[0][0] = static_cast<float>(cy * cz);
+  m[0][1] = static_cast<float>(cy * sz);
+  m[0][2] = static_cast<float>(-sy);
+  m[1][0] = static_cast<float>(sy * cz * sx - cx * sz);
+  m[1][1] = static_cast<float>(sy * sz * sx + cz * cx);
+  m[1][2] = static_cast<float>(cy * sx);
+  m[2][0] = static_cast<float>(sy * cz * cx + sx * sz);
+  m[2][1] = static_cast<float>(sy * sz * cx - sx * cz);
+  m[2][2] = static_cast<float>(cy * cx);
+
+  for (int32_t i = 0; i < store.VertexCount; ++i) {
+    const Vertex& v = store.ModelVertices[i];
+    Vertex& out = store.Vertices[i];
+    Turn(rot, v.X, v.Y, v.Z, out.X, out.Y, out.Z);
+  }
+  for (int32_t f = 0; f < store.FaceCount; ++f) {
+    Face& face = store.Faces[f];
+    Turn(rot, face.NormalX, face.NormalY, face.NormalZ, face.ViewNormalX, face.ViewNormalY,
+         face.ViewNormalZ);
+  }
+}
+
+void ProjectVertices(MeshStore& store, const Camera& camera) {
+  // No near plane: a vertex behind the camera is mirrored through the view
+  // axis and one at d = 0 lands at infinity; the filler copes with both.
+  const double zoom = camera.Zoom, xoff = camera.Xoff, yoff = camera.Yoff, zoff = camera.Zoff;
+  for (int32_t i = 0; i < store.VertexCount; ++i) {
+    const Vertex& v = store.Vertices[i];
+    const double d = zoff + v.Z;
+    store.ScreenPoints[i].X = static_cast<float>((zoom * v.X) / d + xoff);
+    store.ScreenPoints[i].Y = static_cast<float>((zoom * v.Y) / d + yoff);
+  }
+}
+
+}  // namespace life3d

@@ -1,0 +1,158 @@
+#include "render/frame.h"
+
+#include <chrono>
+#include <cmath>
+#include <utility>
+
+#include "platform/text.h"
+
+namespace life3d {
+
+namespace {
+
+// Descending quicksort of key[lo..hi] carrying tag along. The picture depends
+// on which of two equal-depth faces ends up later (it is painted on top), so
+// the partition steps are kept exactly; only the order in which the two
+// disjoint parts are sorted is chosen (smaller first) to bound the stack.
+void SortDescending(int32_t* key, int32_t* tag, int32_t lo, int32_t hi) {
+  while (lo < hi) {
+    const int32_t pivot = key[lo + (hi - lo) / 2];
+    int32_t i = lo, j = hi;
+    while (i <= j) {
+      while (key[i] > pivot && i < hi) ++i;
+      while (pivot > key[j] && j > lo) --j;
+      if (i > j) break;
+      if (i < j) {
+        std::swap(key[i], key[j]);
+        std::swap(tag[i], tag[j]);
+      }
+      ++i;
+      --j;
+    }
+    if (j - lo < hi - i) {
+      if (lo < j) SortDescending(key, tag, lo, j);
+      lo = i;
+    } else {
+      if (i < hi) SortDescending(key, tag, i, hi);
+      hi = j;
+    }
+  }
+}
+
+double MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
+}
+
+}  // namespace
+
+void SetLight(Light& light, const int32_t& a, const int32_t& b, const int32_t& c) {
+  light.X = -a;
+  light.Y = -b;
+  light.Z = -c;
+}
+
+void ComputeFaceNormals(MeshStore& store) {
+  const Vertex* v = store.ModelVertices.data();
+  for (int32_t f = 0; f < store.FaceCount; ++f) {
+    Face& face = store.Faces[f];
+    const Vertex& a = v[face.A];
+    const Vertex& b = v[face.B];
+    const Vertex& c = v[face.C];
+    const float e1x = b.X - a.X, e1y = b.Y - a.Y, e1z = b.Z - a.Z;
+    const float e2x = c.X - a.X, e2y = c.Y - a.Y, e2z = c.Z - a.Z;
+    face.NormalX = static_cast<float>(double{e2z} * e1y - double{e2y} * e1z);
+    face.NormalY = static_cast<float>(double{e2x} * e1z - double{e2z} * e1x);
+    face.NormalZ = static_cast<float>(double{e2y} * e1x - double{e2x} * e1y);
+    face.NormalLength = static_cast<float>(std::sqrt(double{face.NormalX} * face.NormalX +
+                                                     double{face.NormalY} * face.NormalY +
+                                                     double{face.NormalZ} * face.NormalZ));
+  }
+}
+
+void OrderFaces(MeshStore& store) {
+  const ScreenPoint* p = store.ScreenPoints.data();
+  const Vertex* z = store.Vertices.data();
+  for (int32_t f = 0; f < store.FaceCount; ++f) {
+    Face& face = store.Faces[f];
+    const ScreenPoint& a = p[face.A];
+    const ScreenPoint& b = p[face.B];
+    const ScreenPoint& c = p[face.C];
+    const float ux = a.X - b.X, uy = a.Y - b.Y, vx = c.X - b.X, vy = c.Y - b.Y;
+    const double w = double{vy} * ux - double{vx} * uy;
+    if (w > 0) {
+      face.DepthSum = static_cast<float>((double{z[face.B].Z} + z[face.A].Z) + z[face.C].Z);
+      store.FaceDepth[f] = RoundToInt(face.DepthSum);
+    } else {
+      // Also taken when w is not a number (a corner projected to infinity).
+      store.FaceDepth[f] = kBackFaceKey;
+    }
+    store.FaceOrder[f] = f;
+  }
+  if (store.FaceCount >= 2)
+    SortDescending(store.FaceDepth.data(), store.FaceOrder.data(), 0, store.FaceCount - 1);
+}
+
+float FaceShade(const MeshStore& store, const Light& light, int32_t f) {
+  const Face& face = store.Faces[f];
+  const double length = face.NormalLength;
+  return static_cast<float>((face.ViewNormalX / length) * light.X +
+                            (face.ViewNormalY / length) * light.Y +
+                            (face.ViewNormalZ / length) * light.Z);
+}
+
+void DrawFace(const MeshStore& store, int32_t f, const int32_t& color) {
+  const Face& face = store.Faces[f];
+  PolygonPoints points;  // left uninitialised: only the first three pairs are read
+  points.count = 3;
+  const int32_t corners[3] = {face.A, face.B, face.C};
+  for (int k = 0; k < 3; ++k) {
+    points.xy[2 * k] = store.ScreenPoints[corners[k]].X;
+    points.xy[2 * k + 1] = store.ScreenPoints[corners[k]].Y;
+  }
+  FillPolygon(points, color, color, 0, false);
+}
+
+void DrawFrame(MeshStore& store, RotMatrix& rot, const Camera& camera, const Light& light,
+               WindowHandle window, const float& angleX, const float& angleY,
+               const float& angleZ, FrameTimes* times) {
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point start{}, stage{};
+  if (times) start = stage = Clock::now();
+  auto lap = [&](double& slot) {
+    if (!times) return;
+    slot = MillisecondsSince(stage);
+    stage = Clock::now();
+  };
+
+  AttachSurface(window, 0, true);
+  ClearSurface(kBackgroundColor, 0);
+  SelectFont("courier new", 8, 1);
+  SetForeColor(0x00FFFF);
+  SetBackColor(-2);
+  if (times) lap(times->clear);
+
+  RotateScene(store, rot, angleX, angleY, angleZ);
+  ProjectVertices(store, camera);
+  if (times) lap(times->rotateProject);
+
+  OrderFaces(store);
+  if (times) lap(times->order);
+
+  const int32_t count = store.FaceCount;
+  for (int32_t p = 0; p < count; ++p) {
+    const int32_t f = store.FaceOrder[p];
+    const float s = FaceShade(store, light, f);
+    if (s <= 0) continue;  // a NaN shade is drawn, in black
+    const Face& face = store.Faces[f];
+    const int32_t color = Rgb(RoundToInt(double{s} * face.Red), RoundToInt(double{s} * face.Green),
+                              RoundToInt(double{s} * face.Blue));
+    DrawFace(store, f, color);
+  }
+  if (times) lap(times->fill);
+
+  RedrawSurface();
+  if (times) times->whole = MillisecondsSince(start);
+}
+
+}  // namespace life3d
