@@ -1,8 +1,7 @@
 // Keys typed into the graphics window as key texts, the same texts the
-// terminal gives: characters as typed, Esc as code 27, other keys as code 0
-// and the PC scan code. Pure functions of SDL's key and text events, so they
-// are tested without a display. Also the code page 437 table the console's
-// one-byte characters are shown and typed through.
+// terminal gives: characters as typed (in code page 437), Esc as code 27,
+// other keys as code 0 and the PC scan code. Pure functions of SDL's key and
+// text events, so they are tested without a display.
 #pragma once
 
 #include <SDL.h>
@@ -26,11 +25,5 @@ std::string KeyTextForKeyDown(KeyMapState& state, const SDL_Keysym& key);
 // Characters of a text input event (UTF-8) in code page 437, one byte per
 // character and one key each; characters outside the code page are dropped.
 std::string KeyTextsForTextInput(KeyMapState& state, const char* utf8);
-
-// Unicode character shown for a code page 437 byte (0 shows as a blank,
-// control codes as their glyphs: 1 is a smiling face, 27 a left arrow).
-char32_t Cp437ToUnicode(uint8_t byte);
-// Code page 437 byte of a Unicode character, or -1 when the page lacks it.
-int32_t UnicodeToCp437(char32_t ch);
 
 }  // namespace life3d

@@ -164,40 +164,12 @@ INSTANTIATE_TEST_SUITE_P(
         SequenceCase{"PoundSignInCodePage437", {Typed("\xC2\xA3")}, {Bytes({0x9C})}},
         SequenceCase{
             "CharacterOutsideTheCodePageIsDropped", {Typed("\xE2\x82\xAC"), Typed("a")}, {"a"}},
+        SequenceCase{"ControlCodesInTextAreDropped",
+                     {Typed("\x01\r\x7f"
+                            "a")},
+                     {"a"}},
         SequenceCase{"MalformedTextIsDropped", {Typed("\xC3(\xFF")}, {"("}}),
     [](const testing::TestParamInfo<SequenceCase>& info) { return info.param.name; });
-
-struct GlyphCase {
-  uint8_t byte;
-  char32_t unicode;
-};
-
-class CodePageTest : public testing::TestWithParam<GlyphCase> {};
-
-TEST_P(CodePageTest, ShowsTheByteAsItsGlyph) {
-  EXPECT_EQ(Cp437ToUnicode(GetParam().byte), GetParam().unicode);
-}
-
-INSTANTIATE_TEST_SUITE_P(Glyphs, CodePageTest,
-                         testing::Values(GlyphCase{0x00, U' '}, GlyphCase{0x01, U'\u263A'},
-                                         GlyphCase{0x03, U'\u2665'}, GlyphCase{0x1B, U'\u2190'},
-                                         GlyphCase{0x41, U'A'}, GlyphCase{0x7F, U'\u2302'},
-                                         GlyphCase{0x80, U'\u00C7'}, GlyphCase{0x9E, U'\u20A7'},
-                                         GlyphCase{0xB0, U'\u2591'}, GlyphCase{0xC9, U'\u2554'},
-                                         GlyphCase{0xE1, U'\u00DF'}, GlyphCase{0xFE, U'\u25A0'},
-                                         GlyphCase{0xFF, U'\u00A0'}));
-
-TEST(CodePageTest, EveryGlyphTypesBackToItsByte) {
-  for (int byte = 1; byte < 0x100; ++byte) {
-    EXPECT_EQ(UnicodeToCp437(Cp437ToUnicode(static_cast<uint8_t>(byte))), byte) << byte;
-  }
-}
-
-TEST(CodePageTest, ControlCharactersAreNotText) {
-  for (char32_t ch : {U'\0', U'\x03', U'\r', U'\x1b', U'\x7f'}) {
-    EXPECT_EQ(UnicodeToCp437(ch), -1) << static_cast<int>(ch);
-  }
-}
 
 }  // namespace
 }  // namespace life3d

@@ -1,0 +1,510 @@
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "platform/console.h"
+#include "platform/keymap_sdl.h"
+#include "platform/keys.h"
+#include "platform/terminal.h"
+#include "platform/window.h"
+
+namespace life3d {
+namespace {
+
+// The image and the window surface hold pixels as 0x00RRGGBB.
+constexpr Uint32 kImageFormat = SDL_PIXELFORMAT_XRGB8888;
+
+// One window. The main thread holds its GraphicsWindow for the whole run, so
+// neither record is ever freed; a closed window only stops being shown.
+struct Slot {
+  GraphicsWindow* window = nullptr;
+  // Hand-over of a finished frame, under the system's mutex.
+  const DrawingSurface* offered = nullptr;
+  uint64_t offeredCount = 0;
+  uint64_t copiedCount = 0;
+  bool closed = false;
+  // Window thread only.
+  SDL_Window* sdl = nullptr;
+  Uint32 id = 0;
+  std::vector<uint32_t> frame;  // the last frame taken over, what a repaint shows
+  int32_t width = 0, height = 0;
+  bool needsShow = false;
+};
+
+struct CreateRequest {
+  std::string title;
+  int32_t x = 0, y = 0, width = 0, height = 0;
+  uint32_t style = 0;
+  bool done = false;
+  WindowHandle result = nullptr;
+};
+
+// The console's cells as shown in front of the picture. Window thread only.
+struct Panel {
+  TTF_Font* font = nullptr;
+  std::array<SDL_Surface*, 256> glyphs{};  // white on transparent, tinted per cell
+  int32_t cellWidth = 8, cellHeight = 16;
+  SDL_Surface* image = nullptr;  // re-rendered only when the console changes
+  std::vector<ConsoleCell> cells;
+  int32_t columns = 0, rows = 0;
+  uint32_t version = 0;
+  bool rendered = false;
+  bool shown = false;
+  int32_t x = 0, y = 0;  // screen pixels
+};
+
+enum class ThreadState { kIdle, kStarting, kRunning, kEnded };
+
+struct WindowSystem {
+  std::mutex mutex;
+  std::condition_variable changed;  // any change of the fields below
+  std::thread thread;
+  ThreadState state = ThreadState::kIdle;
+  std::string error;
+  int32_t desktopWidth = 0, desktopHeight = 0;
+  CreateRequest* create = nullptr;
+  bool framesOffered = false;
+  bool panelRequested = false;
+  bool panelShown = false;
+  int32_t panelX = 0, panelY = 0;
+  bool quit = false;
+  std::vector<Slot*> slots;
+};
+
+// Never destroyed: the window thread may still run while the process exits.
+WindowSystem& System() {
+  static WindowSystem* system = new WindowSystem;
+  return *system;
+}
+
+// The window thread's own state.
+Panel thePanel;
+KeyMapState theKeyMap;
+
+// Console colours by attribute nibble, as a PC text screen shows them.
+constexpr std::array<uint32_t, 16> kTextColors = {
+    0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0,
+    0x808080, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF,
+};
+
+Uint8 Red(uint32_t rgb) {
+  return static_cast<Uint8>(rgb >> 16);
+}
+Uint8 Green(uint32_t rgb) {
+  return static_cast<Uint8>(rgb >> 8);
+}
+Uint8 Blue(uint32_t rgb) {
+  return static_cast<Uint8>(rgb);
+}
+
+// Fonts with the box-drawing and symbol glyphs of code page 437, in the
+// places Linux distributions install them; the first one found is used.
+constexpr const char* kFontFiles[] = {
+    "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
+    "/usr/share/fonts/TTF/DejaVuSansMono.ttf",
+    "/usr/share/fonts/dejavu/DejaVuSansMono.ttf",
+    "/usr/share/fonts/dejavu-sans-mono-fonts/DejaVuSansMono.ttf",
+    "/usr/local/share/fonts/DejaVuSansMono.ttf",
+    "/usr/share/fonts/truetype/noto/NotoSansMono-Regular.ttf",
+    "/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf",
+    "/usr/share/fonts/truetype/freefont/FreeMono.ttf",
+};
+constexpr int kFontPixels = 14;
+
+// The title is console text: its bytes above 127 are code page 437.
+std::string TitleUtf8(std::string_view title) {
+  std::string out;
+  for (char c : title) {
+    const auto byte = static_cast<uint8_t>(c);
+    if (byte < 0x80) {
+      out.push_back(c);
+    } else {
+      out.append(Cp437Glyph(byte));
+    }
+  }
+  return out;
+}
+
+void OpenPanelFont(Panel& panel) {
+  if (TTF_Init() != 0) return;  // no text in the panel, the cells still show
+  for (const char* file : kFontFiles) {
+    panel.font = TTF_OpenFont(file, kFontPixels);
+    if (panel.font != nullptr) break;
+  }
+  if (panel.font == nullptr) return;
+  int advance = 0;
+  if (TTF_GlyphMetrics32(panel.font, 'M', nullptr, nullptr, nullptr, nullptr, &advance) == 0 &&
+      advance > 0) {
+    panel.cellWidth = advance;
+  }
+  panel.cellHeight = std::max(1, TTF_FontHeight(panel.font));
+  const SDL_Color white{255, 255, 255, 255};
+  for (int byte = 0; byte < 256; ++byte) {
+    if (byte == 0 || byte == ' ' || byte == 0xFF) continue;  // blanks need no glyph
+    const std::string glyph(Cp437Glyph(static_cast<uint8_t>(byte)));
+    panel.glyphs[byte] = TTF_RenderUTF8_Blended(panel.font, glyph.c_str(), white);
+  }
+}
+
+void ClosePanelFont(Panel& panel) {
+  for (SDL_Surface*& glyph : panel.glyphs) {
+    SDL_FreeSurface(glyph);
+    glyph = nullptr;
+  }
+  SDL_FreeSurface(panel.image);
+  panel.image = nullptr;
+  if (panel.font != nullptr) TTF_CloseFont(panel.font);
+  panel.font = nullptr;
+  if (TTF_WasInit() != 0) TTF_Quit();
+}
+
+void RenderPanel(Panel& panel) {
+  const int width = panel.columns * panel.cellWidth;
+  const int height = panel.rows * panel.cellHeight;
+  if (panel.image == nullptr || panel.image->w != width || panel.image->h != height) {
+    SDL_FreeSurface(panel.image);
+    panel.image = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, kImageFormat);
+    if (panel.image == nullptr) return;
+  }
+  for (int32_t row = 0; row < panel.rows; ++row) {
+    for (int32_t column = 0; column < panel.columns; ++column) {
+      const ConsoleCell& cell = panel.cells[static_cast<size_t>(row) * panel.columns + column];
+      SDL_Rect box{column * panel.cellWidth, row * panel.cellHeight, panel.cellWidth,
+                   panel.cellHeight};
+      const uint32_t back = kTextColors[cell.attr >> 4];
+      const uint32_t fore = kTextColors[cell.attr & 0x0F];
+      SDL_SetClipRect(panel.image, &box);
+      SDL_FillRect(panel.image, &box,
+                   SDL_MapRGB(panel.image->format, Red(back), Green(back), Blue(back)));
+      if (SDL_Surface* glyph = panel.glyphs[cell.ch]) {
+        SDL_SetSurfaceColorMod(glyph, Red(fore), Green(fore), Blue(fore));
+        SDL_BlitSurface(glyph, nullptr, panel.image, &box);
+      }
+    }
+  }
+  SDL_SetClipRect(panel.image, nullptr);
+}
+
+// Takes the console's cells when they changed since the last look; true when
+// the panel must be shown anew.
+bool RefreshPanel(Panel& panel) {
+  if (!panel.shown) return false;
+  {
+    Console& console = TheConsole();
+    std::lock_guard<std::mutex> lock(console.mutex);
+    const ConsoleScreen& screen = console.screen;
+    if (panel.rendered && panel.version == screen.version) return false;
+    panel.cells = screen.cells;
+    panel.columns = screen.columns;
+    panel.rows = screen.rows;
+    panel.version = screen.version;
+  }
+  RenderPanel(panel);
+  panel.rendered = true;
+  return true;
+}
+
+// Puts the slot's last frame and the panel in front of it on the screen.
+void ShowSlot(Slot& slot) {
+  slot.needsShow = false;
+  if (slot.sdl == nullptr) return;
+  SDL_Surface* screen = SDL_GetWindowSurface(slot.sdl);
+  if (screen == nullptr) return;
+  const int width = std::min(slot.width, screen->w);
+  const int height = std::min(slot.height, screen->h);
+  if (width > 0 && height > 0) {
+    SDL_ConvertPixels(width, height, kImageFormat, slot.frame.data(), slot.width * 4,
+                      screen->format->format, screen->pixels, screen->pitch);
+  }
+  if (thePanel.shown && thePanel.image != nullptr) {
+    int windowX = 0, windowY = 0;
+    SDL_GetWindowPosition(slot.sdl, &windowX, &windowY);
+    SDL_Rect place{thePanel.x - windowX, thePanel.y - windowY, 0, 0};
+    SDL_BlitSurface(thePanel.image, nullptr, screen, &place);
+  }
+  SDL_UpdateWindowSurface(slot.sdl);
+}
+
+// Runs on the drawing thread (RedrawSurface): offers the frame and waits
+// until the window thread has copied it, so drawing can go on at once.
+void PresentFrame(const DrawingSurface& surface, void* context) {
+  auto* slot = static_cast<Slot*>(context);
+  WindowSystem& system = System();
+  std::unique_lock<std::mutex> lock(system.mutex);
+  if (system.state != ThreadState::kRunning || slot->closed) return;
+  slot->offered = &surface;
+  const uint64_t ticket = ++slot->offeredCount;
+  system.framesOffered = true;
+  system.changed.notify_all();
+  system.changed.wait(lock, [&] {
+    return slot->copiedCount >= ticket || slot->closed || system.state != ThreadState::kRunning;
+  });
+}
+
+// Window thread, under the mutex: makes the SDL window and its record.
+WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request) {
+  const bool caption =
+      request.style == 0 ? !request.title.empty() : (request.style & kStyleCaption) != 0;
+  Uint32 flags = SDL_WINDOW_SHOWN;
+  if (!caption) flags |= SDL_WINDOW_BORDERLESS;
+  if (request.style != 0 && (request.style & kStyleSizeBox) != 0) flags |= SDL_WINDOW_RESIZABLE;
+  SDL_Window* sdl = SDL_CreateWindow(TitleUtf8(request.title).c_str(), request.x, request.y,
+                                     request.width, request.height, flags);
+  if (sdl == nullptr || SDL_GetWindowSurface(sdl) == nullptr) {
+    system.error = SDL_GetError();
+    if (sdl != nullptr) SDL_DestroyWindow(sdl);
+    return nullptr;
+  }
+  WindowHandle window = CreateOffscreenWindow(request.width, request.height);
+  if (window == nullptr) {
+    system.error = "cannot make a window image of " + std::to_string(request.width) + " x " +
+                   std::to_string(request.height) + " pixels";
+    SDL_DestroyWindow(sdl);
+    return nullptr;
+  }
+  window->title = request.title;
+  window->clientWidth = request.width;
+  window->clientHeight = request.height;
+  window->style = request.style;
+  auto* slot = new Slot;
+  slot->window = window;
+  slot->sdl = sdl;
+  slot->id = SDL_GetWindowID(sdl);
+  slot->width = window->surface.width;
+  slot->height = window->surface.height;
+  slot->frame = window->surface.image;
+  slot->frame.resize(static_cast<size_t>(slot->width) * slot->height);
+  window->surface.present = &PresentFrame;
+  window->surface.presentContext = slot;
+  system.slots.push_back(slot);
+  system.error.clear();
+  ShowSlot(*slot);
+  return window;
+}
+
+// Window thread, under the mutex: copies every frame offered since the last
+// look and releases the threads that offered them.
+void TakeFrames(WindowSystem& system) {
+  for (Slot* slot : system.slots) {
+    if (slot->copiedCount == slot->offeredCount) continue;
+    const std::vector<uint32_t>& image = slot->offered->image;
+    if (!slot->closed) {
+      std::copy_n(image.begin(), std::min(image.size(), slot->frame.size()), slot->frame.begin());
+      slot->needsShow = true;
+    }
+    slot->copiedCount = slot->offeredCount;
+  }
+  system.framesOffered = false;
+  system.changed.notify_all();
+}
+
+void CloseSlot(WindowSystem& system, Slot& slot) {
+  {
+    std::lock_guard<std::mutex> lock(system.mutex);
+    slot.closed = true;
+    slot.window->destroyed = true;
+    system.changed.notify_all();
+  }
+  if (slot.sdl != nullptr) SDL_DestroyWindow(slot.sdl);
+  slot.sdl = nullptr;
+}
+
+Slot* FindSlot(WindowSystem& system, Uint32 id) {
+  // The list only grows on this thread, so reading it here needs no lock.
+  for (Slot* slot : system.slots) {
+    if (slot->sdl != nullptr && slot->id == id) return slot;
+  }
+  return nullptr;
+}
+
+void HandleEvent(WindowSystem& system, const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_WINDOWEVENT:
+      if (Slot* slot = FindSlot(system, event.window.windowID)) {
+        switch (event.window.event) {
+          case SDL_WINDOWEVENT_CLOSE:
+            CloseSlot(system, *slot);
+            break;
+          case SDL_WINDOWEVENT_EXPOSED:
+          case SDL_WINDOWEVENT_RESTORED:
+          case SDL_WINDOWEVENT_SHOWN:
+          case SDL_WINDOWEVENT_MOVED:
+          case SDL_WINDOWEVENT_SIZE_CHANGED:
+            slot->needsShow = true;
+            break;
+          default:
+            break;
+        }
+      }
+      break;
+    case SDL_KEYDOWN:
+      if (std::string key = KeyTextForKeyDown(theKeyMap, event.key.keysym); !key.empty()) {
+        PushKey(key);
+      }
+      break;
+    case SDL_TEXTINPUT:
+      for (char c : KeyTextsForTextInput(theKeyMap, event.text.text)) {
+        PushKey(std::string_view(&c, 1));
+      }
+      break;
+    default:
+      break;  // SDL_QUIT too: only Esc ends the program
+  }
+}
+
+void RunWindowThread() {
+  WindowSystem& system = System();
+  // The terminal's handlers restore it on SIGINT and SIGTERM; SDL must not
+  // turn those signals into events nobody reads.
+  SDL_SetHintWithPriority(SDL_HINT_NO_SIGNAL_HANDLERS, "1", SDL_HINT_OVERRIDE);
+  // Without a GPU the default window surface goes through software OpenGL,
+  // about ten times slower than X's shared memory images.
+  SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::lock_guard<std::mutex> lock(system.mutex);
+    system.error = SDL_GetError();
+    system.state = ThreadState::kEnded;
+    system.changed.notify_all();
+    SDL_Quit();
+    return;
+  }
+  SDL_Rect bounds{};
+  SDL_GetDisplayBounds(0, &bounds);
+  SDL_StartTextInput();
+  OpenPanelFont(thePanel);
+  {
+    std::lock_guard<std::mutex> lock(system.mutex);
+    system.desktopWidth = bounds.x + bounds.w;
+    system.desktopHeight = bounds.y + bounds.h;
+    system.state = ThreadState::kRunning;
+    system.changed.notify_all();
+  }
+  for (;;) {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) HandleEvent(system, event);
+    {
+      std::unique_lock<std::mutex> lock(system.mutex);
+      if (system.quit) break;
+      if (system.create != nullptr) {
+        system.create->result = CreateOnThread(system, *system.create);
+        system.create->done = true;
+        system.create = nullptr;
+        system.changed.notify_all();
+      }
+      if (system.framesOffered) TakeFrames(system);
+      if (system.panelRequested) {
+        system.panelRequested = false;
+        thePanel.shown = system.panelShown;
+        thePanel.x = system.panelX;
+        thePanel.y = system.panelY;
+        thePanel.rendered = false;
+      }
+    }
+    const bool panelChanged = RefreshPanel(thePanel);
+    for (Slot* slot : system.slots) {
+      if (slot->needsShow || panelChanged) ShowSlot(*slot);
+    }
+    // Sleeps 1 ms between looks at the desktop's events unless work comes.
+    std::unique_lock<std::mutex> lock(system.mutex);
+    system.changed.wait_for(lock, std::chrono::milliseconds(1), [&] {
+      return system.quit || system.create != nullptr || system.framesOffered ||
+             system.panelRequested;
+    });
+  }
+  for (Slot* slot : system.slots) {
+    if (!slot->closed) CloseSlot(system, *slot);
+  }
+  ClosePanelFont(thePanel);
+  SDL_Quit();
+  std::lock_guard<std::mutex> lock(system.mutex);
+  system.state = ThreadState::kEnded;
+  system.changed.notify_all();
+}
+
+// Starts the window thread on first use and waits until it has opened the
+// display or failed. Called with the mutex held.
+void StartWindowThread(WindowSystem& system, std::unique_lock<std::mutex>& lock) {
+  if (system.state == ThreadState::kIdle) {
+    system.state = ThreadState::kStarting;
+    try {
+      system.thread = std::thread(RunWindowThread);
+    } catch (const std::system_error& failure) {
+      system.error = std::string("cannot start the window thread: ") + failure.what();
+      system.state = ThreadState::kEnded;
+    }
+  }
+  system.changed.wait(lock, [&] { return system.state != ThreadState::kStarting; });
+}
+
+}  // namespace
+
+void GetDesktopSize(int32_t& width, int32_t& height) {
+  WindowSystem& system = System();
+  std::unique_lock<std::mutex> lock(system.mutex);
+  StartWindowThread(system, lock);
+  width = system.desktopWidth;
+  height = system.desktopHeight;
+}
+
+WindowHandle CreateGraphicsWindow(std::string_view title, int32_t x, int32_t y, int32_t width,
+                                  int32_t height, uint32_t style) {
+  WindowSystem& system = System();
+  std::unique_lock<std::mutex> lock(system.mutex);
+  StartWindowThread(system, lock);
+  if (system.state != ThreadState::kRunning) {
+    if (system.error.empty()) system.error = "the window thread has ended";
+    return nullptr;
+  }
+  CreateRequest request;
+  request.title = std::string(title);
+  request.x = x;
+  request.y = y;
+  request.width = width;
+  request.height = height;
+  request.style = style;
+  system.create = &request;
+  system.changed.notify_all();
+  system.changed.wait(lock, [&] { return request.done || system.state != ThreadState::kRunning; });
+  if (!request.done) system.create = nullptr;
+  return request.result;
+}
+
+std::string WindowError() {
+  WindowSystem& system = System();
+  std::lock_guard<std::mutex> lock(system.mutex);
+  return system.error;
+}
+
+void ShowConsolePanel(int32_t x, int32_t y) {
+  WindowSystem& system = System();
+  std::lock_guard<std::mutex> lock(system.mutex);
+  system.panelShown = true;
+  system.panelX = x;
+  system.panelY = y;
+  system.panelRequested = true;
+  system.changed.notify_all();
+}
+
+void EndWindowThread() {
+  WindowSystem& system = System();
+  std::unique_lock<std::mutex> lock(system.mutex);
+  if (system.state == ThreadState::kIdle) system.state = ThreadState::kEnded;
+  if (system.state == ThreadState::kRunning) {
+    system.quit = true;
+    system.changed.notify_all();
+    system.changed.wait(lock, [&] { return system.state == ThreadState::kEnded; });
+  }
+  lock.unlock();
+  if (system.thread.joinable()) system.thread.join();
+}
+
+}  // namespace life3d
