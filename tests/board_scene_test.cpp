@@ -1,0 +1,189 @@
+#include "cells/scene.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace life3d {
+namespace {
+std::atomic<long> gHeapAllocations{0};
+}  // namespace
+}  // namespace life3d
+
+// Counts heap allocations for the rebuild test. Weak, so that another counting
+// replacement in the same test program takes precedence instead of clashing;
+// the test checks that the count moves before it relies on it.
+__attribute__((weak)) void* operator new(std::size_t size) {
+  ++life3d::gHeapAllocations;
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+
+namespace life3d {
+namespace {
+
+void Rebuild(MeshStore& s, const BoardPair& boards, int32_t quick) {
+  ResetScene(s);
+  BuildCellBoxes(s, boards);
+  BuildGround(s, 0.0f, quick);
+}
+
+struct Rgb3 {
+  int r, g, b;
+  bool operator==(const Rgb3&) const = default;
+};
+
+Rgb3 ColourOf(const Face& f) { return {f.Red, f.Green, f.Blue}; }
+
+TEST(BoardScene, EmptyBoardsGiveOnlyTheGroundUnlessQuick) {
+  const BoardPair empty;
+  for (int32_t quick : {0, 1}) {
+    MeshStore s;
+    Rebuild(s, empty, quick);
+    EXPECT_EQ(s.VertexCount, quick ? 0 : 6400);
+    EXPECT_EQ(s.FaceCount, quick ? 0 : 6400);
+  }
+}
+
+TEST(BoardScene, GroundTilesAreACheckerboardWithWhiteUndersides) {
+  const struct {
+    int i, j;
+    Rgb3 upper;
+  } cases[] = {{1, 1, {100, 255, 255}}, {1, 2, {100, 155, 255}}, {2, 1, {100, 155, 255}},
+               {40, 40, {100, 255, 255}}, {7, 30, {100, 155, 255}}};
+  MeshStore s;
+  BuildGround(s, 0.0f, 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "tile " << c.i << "," << c.j);
+    const int tile = (c.i - 1) * 40 + (c.j - 1);  // tiles in order: i outer, j inner
+    const float x = 40.0f * c.j, y = 40.0f * c.i;
+    const Vertex* v = &s.Vertices[4 * tile];
+    const float corners[4][2] = {{x - 20, y - 20}, {x + 20, y - 20}, {x + 20, y + 20},
+                                 {x - 20, y + 20}};
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_EQ(v[k].X, corners[k][0]);
+      EXPECT_EQ(v[k].Y, corners[k][1]);
+      EXPECT_EQ(v[k].Z, 0);
+    }
+    for (int f = 0; f < 4; ++f) {
+      const Rgb3 expected = f % 2 == 0 ? c.upper : Rgb3{255, 255, 255};
+      EXPECT_EQ(ColourOf(s.Faces[4 * tile + f]), expected) << "face " << f;
+    }
+  }
+}
+
+TEST(BoardScene, BoxHeightAndColourTellTheCellsTransition) {
+  const struct {
+    const char* name;
+    int now, next;
+    float height;
+    Rgb3 colour;
+  } cases[] = {{"staying alive", 1, 1, 40, {255, 0, 0}},
+               {"being born", 0, 1, 20, {80, 80, 150}},
+               {"dying", 1, 0, 20, {150, 80, 80}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    BoardPair boards;
+    boards.BoardNow(3, 5) = c.now;
+    boards.BoardNext(3, 5) = c.next;
+    MeshStore s;
+    BuildCellBoxes(s, boards);
+    ASSERT_EQ(s.VertexCount, 8);
+    ASSERT_EQ(s.FaceCount, 12);
+    const auto [minX, maxX] = std::minmax({s.Vertices[0].X, s.Vertices[1].X, s.Vertices[2].X,
+                                           s.Vertices[3].X, s.Vertices[6].X});
+    const auto [minY, maxY] = std::minmax({s.Vertices[0].Y, s.Vertices[1].Y, s.Vertices[2].Y,
+                                           s.Vertices[3].Y, s.Vertices[6].Y});
+    EXPECT_EQ(minX, 180);
+    EXPECT_EQ(maxX, 220);
+    EXPECT_EQ(minY, 100);
+    EXPECT_EQ(maxY, 140);
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(s.Vertices[k].Z, k < 4 ? 0 : c.height) << k;
+    for (int f = 0; f < 12; ++f) EXPECT_EQ(ColourOf(s.Faces[f]), c.colour) << "face " << f;
+  }
+}
+
+BoardPair SeededBoards(uint32_t state) {
+  BoardPair boards;
+  RandomGenerator rng{state};
+  SeedBoard(boards.BoardNow, rng);
+  NextGeneration(boards.BoardNow, boards.BoardNext);
+  return boards;
+}
+
+TEST(BoardScene, BoxesComeRowByRowWithEveryFaceFacingOut) {
+  const BoardPair boards = SeededBoards(2024);
+  MeshStore s;
+  BuildCellBoxes(s, boards);
+  ASSERT_GT(s.FaceCount, 0);
+  float lastKey = -1;
+  for (int32_t box = 0; box < s.VertexCount / 8; ++box) {
+    const Vertex* v = &s.Vertices[8 * box];
+    // Box order: row (y) first, then column (x), each strictly increasing.
+    const float key = v[0].Y * 10000 + v[0].X;
+    EXPECT_GT(key, lastKey);
+    lastKey = key;
+    const float cx = v[0].X + 20, cy = v[0].Y + 20, cz = v[4].Z / 2;
+    for (int f = 12 * box; f < 12 * box + 12; ++f) {
+      const Face& face = s.Faces[f];
+      const Vertex &a = s.Vertices[face.A], &b = s.Vertices[face.B], &c = s.Vertices[face.C];
+      const float u[3] = {b.X - a.X, b.Y - a.Y, b.Z - a.Z};
+      const float w[3] = {c.X - a.X, c.Y - a.Y, c.Z - a.Z};
+      const float n[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
+                          u[0] * w[1] - u[1] * w[0]};
+      const float out[3] = {(a.X + b.X + c.X) / 3 - cx, (a.Y + b.Y + c.Y) / 3 - cy,
+                            (a.Z + b.Z + c.Z) / 3 - cz};
+      EXPECT_GT(n[0] * out[0] + n[1] * out[1] + n[2] * out[2], 0) << "face " << f;
+    }
+  }
+}
+
+// A scene built over the leftovers of a larger one must equal a fresh build.
+TEST(BoardScene, RebuildOverALargerSceneEqualsAFreshBuild) {
+  const BoardPair large = SeededBoards(7), small = SeededBoards(99);
+  MeshStore reused, fresh;
+  Rebuild(reused, large, 0);
+  Rebuild(reused, small, 1);
+  Rebuild(fresh, small, 1);
+  ASSERT_EQ(reused.VertexCount, fresh.VertexCount);
+  ASSERT_EQ(reused.FaceCount, fresh.FaceCount);
+  ASSERT_EQ(reused.Faces.size(), fresh.Faces.size());
+  for (int32_t i = 0; i < fresh.VertexCount; ++i) {
+    EXPECT_EQ(reused.Vertices[i].X, fresh.Vertices[i].X);
+    EXPECT_EQ(reused.Vertices[i].Y, fresh.Vertices[i].Y);
+    EXPECT_EQ(reused.Vertices[i].Z, fresh.Vertices[i].Z);
+  }
+  for (int32_t f = 0; f < fresh.FaceCount; ++f) {
+    EXPECT_EQ(reused.Faces[f].A, fresh.Faces[f].A);
+    EXPECT_EQ(reused.Faces[f].B, fresh.Faces[f].B);
+    EXPECT_EQ(reused.Faces[f].C, fresh.Faces[f].C);
+    EXPECT_EQ(ColourOf(reused.Faces[f]), ColourOf(fresh.Faces[f]));
+  }
+}
+
+TEST(BoardScene, RebuildingAfterTheFirstPassDoesNotAllocate) {
+  const long probe = gHeapAllocations;
+  void* volatile block = ::operator new(16);
+  ::operator delete(block);
+  if (gHeapAllocations == probe) GTEST_SKIP() << "another operator new replacement is in use";
+
+  const BoardPair one = SeededBoards(11);
+  BoardPair two;
+  two.BoardNow = one.BoardNext;
+  NextGeneration(two.BoardNow, two.BoardNext);
+  MeshStore s;
+  Rebuild(s, one, 0);  // the first pass grows the arrays and the lines
+  Rebuild(s, two, 0);
+  const long before = gHeapAllocations;
+  for (int32_t quick : {0, 1}) {
+    Rebuild(s, one, quick);
+    Rebuild(s, two, quick);
+  }
+  EXPECT_EQ(gHeapAllocations - before, 0);
+}
+
+}  // namespace
+}  // namespace life3d
