@@ -59,6 +59,9 @@ int Cp437Byte(char32_t cp);
 // handlers that restore the terminal at exit and on SIGTERM, SIGINT, SIGHUP,
 // SIGQUIT and crash signals. False when there is no terminal.
 bool StartTerminal();
+// The same on given descriptors (keys from inFd, drawing to outFd when it is
+// a terminal): tests run it on a pseudo-terminal.
+bool StartTerminalOn(int inFd, int outFd);
 // True after StartTerminal succeeded and before RestoreTerminal.
 bool HasTerminal();
 // Puts back the settings, screen and size the terminal had; safe to call

@@ -1,0 +1,314 @@
+// The terminal side of the console: raw key input and the console's cells
+// drawn at the terminal's top-left, with everything put back at the end.
+#include <errno.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/console.h"
+#include "platform/keys.h"
+#include "platform/terminal.h"
+
+namespace life3d {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// ---- State read by the signal handlers: plain data, set before `active` ----
+
+std::atomic<bool> active{false};       // raw mode is on and must be undone
+std::atomic<bool> sentResize{false};   // the window size was changed
+std::atomic<bool> sizeChanged{false};  // SIGWINCH came: draw everything again
+int inFd = -1, outFd = -1;
+bool drawing = false;  // outFd is the terminal: the console is shown there
+termios savedModes{};
+
+// What puts the screen back: attributes, cursor, autowrap, the normal screen;
+// the second form also asks for the window size the terminal had.
+char restoreText[96];
+size_t restoreLength = 0;
+char restoreSizeText[128];
+size_t restoreSizeLength = 0;
+
+constexpr int kHandledSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGABRT,
+                                   SIGSEGV, SIGBUS, SIGFPE, SIGILL};
+
+// Only async-signal-safe calls: it also runs inside signal handlers.
+void WriteAll(int fd, const char* text, size_t length) {
+  int retries = 0;
+  while (length > 0) {
+    const ssize_t n = write(fd, text, length);
+    if (n > 0) {
+      text += n;
+      length -= static_cast<size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else if (n < 0 && errno == EAGAIN && ++retries < 1000) {
+      continue;  // a descriptor someone made non-blocking: a bounded retry
+    } else {
+      return;  // the terminal is gone; nothing more to do
+    }
+  }
+}
+
+// Async-signal-safe: termios call and writes of prepared text only.
+void RestoreNow() {
+  if (!active.exchange(false)) return;
+  tcsetattr(inFd, TCSANOW, &savedModes);
+  if (drawing) {
+    if (sentResize.load()) {
+      WriteAll(outFd, restoreSizeText, restoreSizeLength);
+    } else {
+      WriteAll(outFd, restoreText, restoreLength);
+    }
+  }
+}
+
+void OnEndSignal(int sig) {
+  const int savedErrno = errno;
+  RestoreNow();
+  // End the way the signal would have: the parent sees the same status.
+  signal(sig, SIG_DFL);
+  raise(sig);
+  errno = savedErrno;
+}
+
+void OnSizeSignal(int) {
+  sizeChanged.store(true);
+}
+
+// ---- Output, built in a fixed buffer (no heap while the program runs) ----
+
+struct Output {
+  char text[8192];
+  size_t length = 0;
+  void Flush() {
+    WriteAll(outFd, text, length);
+    length = 0;
+  }
+  void Add(const char* bytes, size_t count) {
+    if (length + count > sizeof text) Flush();
+    std::memcpy(text + length, bytes, count);
+    length += count;
+  }
+  void Add(std::string_view s) { Add(s.data(), s.size()); }
+  template <typename... Args>
+  void Format(const char* format, Args... args) {
+    char piece[64];
+    const int n = std::snprintf(piece, sizeof piece, format, args...);
+    if (n > 0) Add(piece, std::min(static_cast<size_t>(n), sizeof piece - 1));
+  }
+};
+
+Output output;
+
+// Last picture sent, to send only the rows that changed.
+struct Shown {
+  ConsoleScreen screen;  // cells, size and cursor as last drawn
+  bool valid = false;    // false: the terminal must be cleared and redrawn
+};
+
+Shown shown;
+ConsoleScreen snapshot;  // reused copy of the console, taken under its mutex
+
+// Select Graphic Rendition for a console attribute (background << 4 |
+// foreground, PC colour order) in ANSI colours.
+void AddAttribute(uint8_t attr) {
+  static constexpr int kAnsiOfPc[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+  const int fg = attr & 0x0F, bg = (attr >> 4) & 0x0F;
+  output.Format("\x1b[0;%d;%dm", (fg >= 8 ? 90 : 30) + kAnsiOfPc[fg & 7],
+                (bg >= 8 ? 100 : 40) + kAnsiOfPc[bg & 7]);
+}
+
+void ShowConsole() {
+  if (!active.load() || !drawing) return;
+  {
+    Console& console = TheConsole();
+    std::lock_guard lock(console.mutex);
+    const ConsoleScreen& screen = console.screen;
+    snapshot.cells.assign(screen.cells.begin(), screen.cells.end());
+    snapshot.columns = screen.columns;
+    snapshot.rows = screen.rows;
+    snapshot.cursorX = screen.cursorX;
+    snapshot.cursorY = screen.cursorY;
+  }
+  if (snapshot.columns != shown.screen.columns || snapshot.rows != shown.screen.rows) {
+    shown.valid = false;
+  }
+  if (sizeChanged.exchange(false)) shown.valid = false;
+  if (!shown.valid) output.Add("\x1b[0m\x1b[2J");
+  int lastAttr = -1;
+  for (int y = 0; y < snapshot.rows; ++y) {
+    const ConsoleCell* row = &snapshot.cells[static_cast<size_t>(y) * snapshot.columns];
+    if (shown.valid &&
+        std::memcmp(row, &shown.screen.cells[static_cast<size_t>(y) * snapshot.columns],
+                    sizeof(ConsoleCell) * snapshot.columns) == 0) {
+      continue;
+    }
+    output.Format("\x1b[%d;1H", y + 1);
+    for (int x = 0; x < snapshot.columns; ++x) {
+      if (row[x].attr != lastAttr) {
+        lastAttr = row[x].attr;
+        AddAttribute(row[x].attr);
+      }
+      // Every byte is shown as its glyph: a control byte sent raw would act
+      // on the terminal instead of showing.
+      output.Add(Cp437Glyph(row[x].ch));
+    }
+  }
+  output.Format("\x1b[%d;%dH", snapshot.cursorY + 1, snapshot.cursorX + 1);
+  output.Flush();
+  std::swap(shown.screen, snapshot);
+  shown.valid = true;
+}
+
+void ResizeWindow(int32_t columns, int32_t rows) {
+  if (!active.load() || !drawing) return;
+  sentResize.store(true);
+  output.Format("\x1b[8;%d;%dt", rows, columns);
+  output.Flush();
+  shown.valid = false;
+}
+
+void MoveWindow(int32_t x, int32_t y) {
+  if (!active.load() || !drawing) return;
+  output.Format("\x1b[3;%d;%dt", x, y);
+  output.Flush();
+}
+
+void RaiseWindow() {
+  if (!active.load() || !drawing) return;
+  output.Add("\x1b[5t");
+  output.Flush();
+}
+
+// ---- Keys ----
+
+KeyDecoder decoder;
+Clock::time_point lastByte;
+
+void PushDecodedKey(std::string_view key, void*) {
+  PushKey(key);
+}
+
+void PollTerminalKeys() {
+  if (!active.load()) return;
+  if (sizeChanged.load() && drawing) ShowConsole();
+  uint8_t bytes[256];
+  for (int reads = 0; reads < 16; ++reads) {
+    const ssize_t n = read(inFd, bytes, sizeof bytes);
+    if (n <= 0) break;  // nothing waiting (raw mode with no minimum), or gone
+    FeedKeyBytes(decoder, std::string_view(reinterpret_cast<const char*>(bytes), n), PushDecodedKey,
+                 nullptr);
+    lastByte = Clock::now();
+    if (static_cast<size_t>(n) < sizeof bytes) break;
+  }
+  // A lone ESC is the Esc key only once no sequence followed it in time.
+  if (KeyDecoderWaiting(decoder) &&
+      Clock::now() - lastByte >= std::chrono::milliseconds(kKeyFlushMilliseconds)) {
+    FlushKeyBytes(decoder, PushDecodedKey, nullptr);
+  }
+}
+
+size_t BuildRestoreText(char* text, size_t size, const winsize* window) {
+  // Attributes off, autowrap and cursor back on, normal screen (which brings
+  // back what the shell showed and its cursor).
+  int n = std::snprintf(text, size, "\x1b[0m\x1b[?7h\x1b[?25h\x1b[?1049l");
+  if (window != nullptr && n > 0) {
+    n += std::snprintf(text + n, size - n, "\x1b[8;%d;%dt", window->ws_row, window->ws_col);
+  }
+  return n > 0 ? std::min(static_cast<size_t>(n), size - 1) : 0;
+}
+
+void InstallHandlers() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  std::atexit(RestoreTerminal);
+  struct sigaction action {};
+  action.sa_handler = OnEndSignal;
+  sigemptyset(&action.sa_mask);
+  for (int sig : kHandledSignals) sigaction(sig, &action, nullptr);
+  struct sigaction size {};
+  size.sa_handler = OnSizeSignal;
+  size.sa_flags = SA_RESTART;
+  sigemptyset(&size.sa_mask);
+  sigaction(SIGWINCH, &size, nullptr);
+}
+
+}  // namespace
+
+bool StartTerminalOn(int in, int out) {
+  if (active.load()) return true;
+  if (!isatty(in) || tcgetattr(in, &savedModes) != 0) return false;
+  inFd = in;
+  outFd = out;
+  drawing = isatty(out) != 0;
+  winsize window{};
+  const bool haveSize = drawing && ioctl(out, TIOCGWINSZ, &window) == 0 && window.ws_row > 0;
+  restoreLength = BuildRestoreText(restoreText, sizeof restoreText, nullptr);
+  restoreSizeLength =
+      BuildRestoreText(restoreSizeText, sizeof restoreSizeText, haveSize ? &window : nullptr);
+  sentResize.store(false);
+  sizeChanged.store(false);
+  decoder = KeyDecoder{};
+  shown = Shown{};
+
+  TheConsole();  // made before the exit handler, so it outlives it
+  InstallHandlers();
+
+  // No echo, no line editing, no signal or flow-control keys (Ctrl+C, Ctrl+Z,
+  // Ctrl+S arrive as keys), no CR/LF translation, and reads that never wait.
+  termios raw = savedModes;
+  raw.c_iflag &= ~(BRKINT | ICRNL | INLCR | IGNCR | ISTRIP | IXON | IXOFF | INPCK | PARMRK);
+  raw.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  raw.c_cflag &= ~(CSIZE | PARENB);
+  raw.c_cflag |= CS8;
+  raw.c_cc[VMIN] = 0;
+  raw.c_cc[VTIME] = 0;
+  active.store(true);
+  if (tcsetattr(in, TCSANOW, &raw) != 0) {
+    active.store(false);
+    return false;
+  }
+  if (drawing) {
+    // The alternate screen keeps the shell's screen for the end; autowrap
+    // off so a row that fills a narrow terminal cannot scroll it.
+    output.Add("\x1b[?1049h\x1b[?7l\x1b[0m\x1b[2J\x1b[H");
+    output.Flush();
+  }
+  ConsoleDisplay display;
+  display.showScreen = ShowConsole;
+  display.resizeWindow = ResizeWindow;
+  display.moveWindow = MoveWindow;
+  display.raiseWindow = RaiseWindow;
+  SetConsoleDisplay(display);
+  SetKeySource(PollTerminalKeys);
+  return true;
+}
+
+bool StartTerminal() {
+  return StartTerminalOn(STDIN_FILENO, STDOUT_FILENO);
+}
+
+bool HasTerminal() {
+  return active.load();
+}
+
+void RestoreTerminal() {
+  if (!active.load()) return;
+  SetKeySource(nullptr);
+  SetConsoleDisplay(ConsoleDisplay{});
+  RestoreNow();
+}
+
+}  // namespace life3d

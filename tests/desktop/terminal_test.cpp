@@ -1,0 +1,225 @@
+// The terminal layer on a pseudo-terminal: raw mode, keys into the queue,
+// the console drawn as printable text, and the settings put back however
+// the program ends.
+#include "platform/terminal.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "platform/console.h"
+#include "platform/keys.h"
+
+namespace life3d {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A pseudo-terminal pair; the test plays the user's terminal on `master`.
+struct Pty {
+  int master = -1, slave = -1;
+  termios original{};
+  Pty() {
+    winsize size{};
+    size.ws_row = 40;
+    size.ws_col = 100;
+    if (openpty(&master, &slave, nullptr, nullptr, &size) == 0) {
+      fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+      tcgetattr(slave, &original);
+    }
+  }
+  ~Pty() {
+    if (master >= 0) close(master);
+    if (slave >= 0) close(slave);
+  }
+  // Everything the program wrote so far (a bounded wait for it to arrive).
+  std::string Drain() {
+    std::string text;
+    for (int idle = 0; idle < 20; ++idle) {
+      char buffer[4096];
+      const ssize_t n = read(master, buffer, sizeof buffer);
+      if (n > 0) {
+        text.append(buffer, n);
+        idle = 0;
+      } else {
+        std::this_thread::sleep_for(2ms);
+      }
+    }
+    return text;
+  }
+  void Type(const std::string& bytes) const {
+    ASSERT_EQ(write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+};
+
+bool SameModes(const termios& a, const termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+         a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+// The next key, waiting a bounded time for the typed bytes to come through.
+std::string NextKey() {
+  const auto end = std::chrono::steady_clock::now() + 3s;
+  while (std::chrono::steady_clock::now() < end) {
+    std::string key = ReadKey();
+    if (!key.empty()) return key;
+    std::this_thread::sleep_for(1ms);
+  }
+  return "(none)";
+}
+
+class TerminalTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_GE(pty.master, 0) << "no pseudo-terminal";
+    ClearKeys();
+  }
+  void TearDown() override {
+    RestoreTerminal();
+    ClearKeys();
+  }
+  Pty pty;
+};
+
+TEST_F(TerminalTest, NoTerminalOnAPipe) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  EXPECT_FALSE(StartTerminalOn(fds[0], fds[1]));
+  EXPECT_FALSE(HasTerminal());
+  close(fds[0]);
+  close(fds[1]);
+}
+
+TEST_F(TerminalTest, RawModeWhileRunningAndOriginalModesAfter) {
+  ASSERT_TRUE(StartTerminalOn(pty.slave, pty.slave));
+  EXPECT_TRUE(HasTerminal());
+  termios modes{};
+  tcgetattr(pty.slave, &modes);
+  EXPECT_EQ(modes.c_lflag & (ECHO | ICANON | ISIG | IEXTEN), 0u);
+  EXPECT_EQ(modes.c_iflag & (IXON | ICRNL), 0u);
+  EXPECT_EQ(modes.c_cc[VMIN], 0);
+  RestoreTerminal();
+  EXPECT_FALSE(HasTerminal());
+  tcgetattr(pty.slave, &modes);
+  EXPECT_TRUE(SameModes(modes, pty.original));
+  const std::string out = pty.Drain();
+  EXPECT_NE(out.find("\x1b[?1049l"), std::string::npos) << "normal screen not restored";
+}
+
+TEST_F(TerminalTest, TypedBytesBecomeKeysInOrder) {
+  ASSERT_TRUE(StartTerminalOn(pty.slave, pty.slave));
+  pty.Type("x\x1b[A\x03\x1bOP\x1bq+");
+  const std::string expect[] = {
+      "x", std::string{'\0', 72}, "\x03", std::string{'\0', 59}, std::string{'\0', 16}, "+"};
+  for (const std::string& key : expect) EXPECT_EQ(NextKey(), key);
+  EXPECT_EQ(ReadKey(), "");
+}
+
+TEST_F(TerminalTest, LoneEscBecomesEscOnceNothingFollows) {
+  ASSERT_TRUE(StartTerminalOn(pty.slave, pty.slave));
+  pty.Type("\x1b");
+  EXPECT_EQ(NextKey(), "\x1b");
+}
+
+TEST_F(TerminalTest, NoKeysAreReadAfterRestore) {
+  ASSERT_TRUE(StartTerminalOn(pty.slave, pty.slave));
+  RestoreTerminal();
+  pty.Type("q");
+  std::this_thread::sleep_for(20ms);
+  EXPECT_EQ(ReadKey(), "");
+}
+
+TEST_F(TerminalTest, ConsoleIsDrawnAsPrintableTextWithWindowRequests) {
+  ASSERT_TRUE(StartTerminalOn(pty.slave, pty.slave));
+  pty.Drain();
+  SetConsoleSize(22, 16);
+  SetConsoleWindowPos(0, 40);
+  FocusConsole();
+  PrintText(std::string("\x01go\x1b[2J\n\0", 10));
+  PrintNewline();
+  const std::string out = pty.Drain();
+  EXPECT_NE(out.find("\x1b[8;16;22t"), std::string::npos) << "resize request";
+  EXPECT_NE(out.find("\x1b[3;0;40t"), std::string::npos) << "move request";
+  EXPECT_NE(out.find("\x1b[5t"), std::string::npos) << "raise request";
+  // The stored control bytes show as glyphs: smiling face, left arrow,
+  // inverse circle, blank.
+  EXPECT_NE(out.find("\u263ago\u2190[2J\u25d9 "), std::string::npos);
+  // Only escape sequences of the program's own start with a control byte.
+  for (char c : out) {
+    const auto u = static_cast<unsigned char>(c);
+    EXPECT_TRUE(u >= 0x20 || u == 0x1b) << "raw control byte " << int(u) << " sent";
+  }
+  const std::string cursorHome = "\x1b[2;1H";  // the console cursor: column 1 of row 2
+  EXPECT_EQ(out.substr(out.size() - std::min(out.size(), cursorHome.size())), cursorHome);
+  RestoreTerminal();
+  EXPECT_NE(pty.Drain().find("\x1b[8;40;100t"), std::string::npos) << "window size not given back";
+}
+
+TEST_F(TerminalTest, OnlyChangedRowsAreSentAgain) {
+  ASSERT_TRUE(StartTerminalOn(pty.slave, pty.slave));
+  SetConsoleSize(22, 16);
+  PrintText("first");
+  pty.Drain();
+  PrintNewline();  // moves the cursor only
+  PrintText("second");
+  const std::string out = pty.Drain();
+  EXPECT_EQ(out.find("first"), std::string::npos) << "an unchanged row was drawn again";
+  EXPECT_NE(out.find("second"), std::string::npos);
+}
+
+// How a child process that runs the terminal ends.
+struct EndCase {
+  const char* name;
+  int signal;  // 0: exits normally with status 3
+};
+
+class TerminalEndTest : public testing::TestWithParam<EndCase> {};
+
+TEST_P(TerminalEndTest, RestoresTheTerminalAndEndsAsTheSignalSays) {
+  Pty pty;
+  ASSERT_GE(pty.master, 0);
+  const int sig = GetParam().signal;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);
+    if (!StartTerminalOn(pty.slave, pty.slave)) _exit(99);
+    if (sig != 0) raise(sig);
+    std::exit(3);  // exit handlers run, as after main returns
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  if (sig == 0) {
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+  } else {
+    ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+    EXPECT_EQ(WTERMSIG(status), sig);
+  }
+  termios modes{};
+  tcgetattr(pty.slave, &modes);
+  EXPECT_TRUE(SameModes(modes, pty.original));
+  EXPECT_NE(pty.Drain().find("\x1b[?1049l"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Terminal, TerminalEndTest,
+                         testing::Values(EndCase{"Exit", 0}, EndCase{"Term", SIGTERM},
+                                         EndCase{"Interrupt", SIGINT}, EndCase{"HangUp", SIGHUP},
+                                         EndCase{"Quit", SIGQUIT}, EndCase{"Abort", SIGABRT}),
+                         [](const testing::TestParamInfo<EndCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace
+}  // namespace life3d
