@@ -1,0 +1,95 @@
+#include "app/program.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace life3d {
+namespace {
+
+TEST(StartUp, CameraFromDesktopSizeAndFirstScene) {
+  const struct {
+    int32_t width, height;
+    float xoff, yoff;
+  } cases[] = {{1920, 1080, 960, 540}, {1281, 801, 640.5f, 400.5f}, {2, 1, 1, 0.5f}};
+  for (const auto& c : cases) {
+    auto app = std::make_unique<Life3D>();
+    StartUp(*app, 43200.25, c.width, c.height);
+    EXPECT_EQ(app->camera.Xoff, c.xoff);
+    EXPECT_EQ(app->camera.Yoff, c.yoff);
+    EXPECT_EQ(app->camera.Zoff, 5000);
+    EXPECT_EQ(app->camera.Zoom, 1666.6666259765625f);  // 2700000 / 1620
+    EXPECT_EQ(app->Temp_Mouse_x, -136);
+    EXPECT_EQ(app->Temp_Mouse_z, 60);
+    EXPECT_EQ(app->light.Z, -1);
+    // The ground comes first at start-up, centred on the box through the origin.
+    EXPECT_EQ(app->mesh.ModelVertices[0].X, 20 - 810);
+    EXPECT_EQ(app->mesh.FaceCount % 12, 6400 % 12);
+  }
+}
+
+TEST(AdvanceGeneration, RebuildsBoxesThenGroundAndPromotesTheBoard) {
+  auto app = std::make_unique<Life3D>();
+  StartUp(*app, 1234.5, 64, 48);
+  for (int pass = 0; pass < 3; ++pass) {
+    AdvanceGeneration(*app);
+    EXPECT_EQ(app->boards.BoardNow.cell, app->boards.BoardNext.cell);
+    const int32_t boxFaces = app->mesh.FaceCount - 6400;
+    EXPECT_GT(boxFaces, 0);
+    EXPECT_EQ(boxFaces % 12, 0);
+    // Boxes first: the last face belongs to the ground (white under side).
+    EXPECT_EQ(app->mesh.Faces[app->mesh.FaceCount - 1].Red, 255);
+    const Face& first = app->mesh.Faces[0];
+    EXPECT_TRUE(first.Blue == 80 || first.Blue == 150 || first.Red == 255) << "a box colour";
+  }
+  app->Quick = 1;
+  AdvanceGeneration(*app);
+  EXPECT_EQ(app->mesh.FaceCount % 12, 0);
+}
+
+std::vector<uint32_t> FirstFrame(double seconds, int32_t width, int32_t height) {
+  auto app = std::make_unique<Life3D>();
+  StartUp(*app, seconds, width, height);
+  std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(width, height));
+  app->SceneWindow = window.get();
+  DrawSceneFrame(*app);
+  return window->surface.image;
+}
+
+TEST(FirstFrame, ShowsBackgroundGroundAndDyingBoxesTheSameEveryRun) {
+  const std::vector<uint32_t> image = FirstFrame(43200.25, 960, 540);
+  // Seen from the start angles the upward faces get s = 0.7193398.
+  const struct {
+    const char* name;
+    uint32_t pixel;
+  } colours[] = {{"background", 0x808080},
+                 {"ground (100, 255, 255)", 0x48B7B7},
+                 {"ground (100, 155, 255)", 0x486FB7},
+                 {"top of a dying box (150, 80, 80)", 0x6C3A3A}};
+  for (const auto& c : colours)
+    EXPECT_GT(std::count(image.begin(), image.end(), c.pixel), 100) << c.name;
+  EXPECT_EQ(image[0], 0x808080u);
+  EXPECT_EQ(image, FirstFrame(43200.25, 960, 540));
+  EXPECT_NE(image, FirstFrame(43200.5, 960, 540));
+}
+
+TEST(FirstFrame, CameraInsideTheSceneDrawsOnlyOnTheImage) {
+  // Zoff near and below 0 puts the camera among the boxes: corners project to
+  // huge, infinite or mirrored points.
+  for (float zoff : {0.0f, 20.0f, -300.0f}) {
+    auto app = std::make_unique<Life3D>();
+    StartUp(*app, 600.0, 320, 200);
+    app->camera.Zoff = zoff;
+    std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(320, 200));
+    app->SceneWindow = window.get();
+    DrawSceneFrame(*app);
+    EXPECT_NE(std::count(window->surface.image.begin(), window->surface.image.end(), 0x808080u),
+              320 * 200)
+        << zoff;
+  }
+}
+
+}  // namespace
+}  // namespace life3d

@@ -1,0 +1,354 @@
+#include "platform/surface.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <random>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/raster.h"
+#include "platform/text.h"
+
+namespace life3d {
+namespace {
+
+constexpr uint32_t kBlank = 0x123456, kInk = 0xABCDEF;  // ink is Rgb-packed 0xEFCDAB
+constexpr int32_t kInkColor = 0xEFCDAB;
+constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+using Wide = __int128;
+
+// A fresh off-screen window, attached as this thread's deferred surface and
+// cleared to kBlank.
+std::unique_ptr<GraphicsWindow> Attached(int32_t width, int32_t height) {
+  std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(width, height));
+  AttachSurface(window.get(), 0, true);
+  std::fill(window->surface.image.begin(), window->surface.image.end(), kBlank);
+  return window;
+}
+
+// Brute-force coverage of one pixel by the closed polygon xy: on one of the
+// one-pixel edge lines, or inside by the winding rule.
+bool OnLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t x, int64_t y) {
+  const bool xMajor = std::llabs(x1 - x0) >= std::llabs(y1 - y0);
+  if (!xMajor) std::swap(x0, y0), std::swap(x1, y1), std::swap(x, y);
+  if (x0 > x1) std::swap(x0, x1), std::swap(y0, y1);
+  if (x < x0 || x > x1) return false;
+  if (x0 == x1) return y == y0;
+  // The nearest minor coordinate to the true line, halves upward.
+  const Wide n = Wide{2} * (x - x0) * (y1 - y0) + (x1 - x0), d = Wide{2} * (x1 - x0);
+  Wide q = n / d;
+  if (n % d != 0 && n < 0) --q;
+  return y == y0 + q;
+}
+
+bool Covered(const std::vector<int32_t>& xy, bool evenOdd, int64_t x, int64_t y) {
+  const size_t n = xy.size() / 2;
+  int winding = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const size_t j = (i + 1) % n;
+    const int64_t ax = xy[2 * i], ay = xy[2 * i + 1], bx = xy[2 * j], by = xy[2 * j + 1];
+    if (OnLine(ax, ay, bx, by, x, y)) return true;
+    const Wide cross = Wide{bx - ax} * (y - ay) - Wide{x - ax} * (by - ay);
+    if (ay <= y && y < by && cross > 0) ++winding;
+    if (by <= y && y < ay && cross < 0) --winding;
+  }
+  return n > 2 && (evenOdd ? (winding & 1) != 0 : winding != 0);
+}
+
+// Draws xy with FillPolygon and compares every pixel with the reference.
+void ExpectCoverage(const std::vector<float>& points, bool evenOdd, int32_t width = 24,
+                    int32_t height = 16) {
+  auto window = Attached(width, height);
+  PolygonPoints poly;
+  poly.count = static_cast<int32_t>(points.size() / 2);
+  std::copy(points.begin(), points.end(), poly.xy);
+  FillPolygon(poly, kInkColor, kInkColor, 0, evenOdd);
+  std::vector<int32_t> xy;
+  for (float v : points) xy.push_back(RoundToInt(v));
+  for (int32_t y = 0; y < height; ++y)
+    for (int32_t x = 0; x < width; ++x)
+      ASSERT_EQ(window->surface.image[y * width + x] == kInk, Covered(xy, evenOdd, x, y))
+          << "pixel " << x << "," << y << " of polygon " << ::testing::PrintToString(points);
+}
+
+TEST(Rgb, ClampsEachComponent) {
+  const struct {
+    int32_t r, g, b, want;
+  } cases[] = {{300, -5, 128, 0x8000FF}, {255, 255, 0, 0x00FFFF}, {0, 0, 0, 0},
+               {kMin, kMax, 256, 0xFFFF00}, {1, 2, 3, 0x030201}};
+  for (const auto& c : cases) EXPECT_EQ(Rgb(c.r, c.g, c.b), c.want) << c.r << " " << c.g;
+}
+
+TEST(FillPolygon, TrianglesCoverInteriorAndOneLineOfBoundary) {
+  // Ranges from inside the 24 x 16 image to far beyond its edges.
+  const struct {
+    float lo, hi;
+  } ranges[] = {{0, 23}, {-8, 32}, {-30, 50}, {-5000, 5000}, {-3e9f, 3e9f}};
+  std::mt19937 gen(7);
+  for (const auto& r : ranges) {
+    std::uniform_real_distribution<float> coord(r.lo, r.hi);
+    for (int round = 0; round < 300; ++round) {
+      std::vector<float> tri(6);
+      for (float& v : tri) v = coord(gen);
+      ExpectCoverage(tri, false);
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+TEST(FillPolygon, GeneralPolygonsFollowTheirFillRule) {
+  const std::vector<float> square = {2, 2, 20, 2, 20, 12, 2, 12};
+  const std::vector<float> twiceAround = {2, 2, 20, 2, 20, 12, 2, 12, 2, 2, 20, 2, 20, 12, 2, 12};
+  const std::vector<float> pentagram = {12, 0, 19, 15, 2, 5, 22, 5, 5, 15};
+  for (const auto* shape : {&square, &twiceAround, &pentagram})
+    for (bool evenOdd : {false, true}) ExpectCoverage(*shape, evenOdd);
+
+  // The centre of a pentagram, and a square wound twice, differ between the rules.
+  auto window = Attached(24, 16);
+  PolygonPoints poly;
+  poly.count = 5;
+  std::copy(pentagram.begin(), pentagram.end(), poly.xy);
+  FillPolygon(poly, kInkColor, kInkColor, 0, true);
+  EXPECT_EQ(window->surface.image[8 * 24 + 12], kBlank);
+  FillPolygon(poly, kInkColor, kInkColor, 0, false);
+  EXPECT_EQ(window->surface.image[8 * 24 + 12], kInk);
+
+  std::mt19937 gen(11);
+  std::uniform_real_distribution<float> coord(-10, 34);
+  for (int round = 0; round < 300; ++round) {
+    std::vector<float> points(2 * (3 + round % 6));
+    for (float& v : points) v = coord(gen);
+    ExpectCoverage(points, round % 2 == 0);
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(FillPolygon, PointCountsOutsideTwoTo1024DrawNothingAndTwoDrawALine) {
+  const struct {
+    int32_t count;
+    bool drawsLine;
+  } cases[] = {{0, false}, {1, false}, {2, true}, {1025, false}, {-3, false}};
+  for (const auto& c : cases) {
+    auto window = Attached(24, 16);
+    PolygonPoints poly;
+    poly.count = c.count;
+    for (int k = 0; k < kMaxPolygonPoints; ++k) poly.xy[2 * k] = 3, poly.xy[2 * k + 1] = 4;
+    poly.xy[2] = 20, poly.xy[3] = 9;
+    FillPolygon(poly, kInkColor, kInkColor, 0, false);
+    for (int32_t y = 0; y < 16; ++y)
+      for (int32_t x = 0; x < 24; ++x)
+        ASSERT_EQ(window->surface.image[y * 24 + x] == kInk, c.drawsLine && OnLine(3, 4, 20, 9, x, y))
+            << "count " << c.count << " pixel " << x << "," << y;
+  }
+}
+
+TEST(FillPolygon, ExtremeCoordinatesStayOnTheImage) {
+  constexpr float kInf = std::numeric_limits<float>::infinity();
+  constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+  const std::vector<std::vector<float>> shapes = {
+      {kInf, 5, 10, 10, 5, 20},   {kNaN, kNaN, 10, 10, 20, 3},       {1e30f, -1e30f, 3, 3, 20, 14},
+      {-2147483648.0f, 7, 12, 12, 22, 1},  {2147483520.0f, 8, -2147483648.0f, 9, 12, -2147483648.0f},
+      {-kInf, -kInf, kInf, kInf, 5, 9}, {kNaN, 1, 30, kInf, -1e20f, 3, 12, 12}};
+  for (const auto& shape : shapes)
+    for (bool evenOdd : {false, true}) ExpectCoverage(shape, evenOdd);
+
+  // The filler itself, fed the integer extremes, inside a buffer with guards.
+  const int32_t W = 17, H = 11, kGuard = 64;
+  const std::vector<int32_t> points[] = {{kMin, kMin, kMax, kMax, 3, 9},
+                                         {kMin, 5, kMax, 6, 8, kMax},
+                                         {kMax, kMin, kMin, kMax, kMax, kMax},
+                                         {kMin, kMin, kMin, kMax, 0, 0, kMax, 4}};
+  for (const auto& xy : points) {
+    std::vector<uint32_t> buffer(W * H + 2 * kGuard, kBlank);
+    const PixelImage image{buffer.data() + kGuard, W, H};
+    const Brush brush{kInk, 0, false, 0};
+    const int32_t n = static_cast<int32_t>(xy.size() / 2);
+    if (n == 3) FillTriangle(image, brush, xy.data());
+    FillPolygonInterior(image, brush, xy.data(), n, false);
+    for (int32_t i = 0; i < n; ++i) {
+      const int32_t j = (i + 1) % n;
+      DrawLine(image, kInk, xy[2 * i], xy[2 * i + 1], xy[2 * j], xy[2 * j + 1]);
+    }
+    for (int32_t k = 0; k < kGuard; ++k) {
+      ASSERT_EQ(buffer[k], kBlank);
+      ASSERT_EQ(buffer[kGuard + W * H + k], kBlank);
+    }
+  }
+}
+
+TEST(FillPolygon, ColoursAndBrushes) {
+  const struct {
+    const char* name;
+    int32_t outline, fill, style;
+    uint32_t edge, inside;  // pixels (2, 2) and (8, 6) of the square 2..14 x 2..10
+  } cases[] = {
+      {"outline -1 is the foreground", -1, 0x0000FF, 0, 0x00FF00, 0xFF0000},
+      {"fill -1 is the outline colour", 0x0000FF, -1, 0, 0xFF0000, 0xFF0000},
+      {"fill -2 is hollow", 0x0000FF, -2, 0, 0xFF0000, kBlank},
+      {"outline is masked to 24 bits", 0x7F0000FF, 0x0000FF, 0, 0xFF0000, 0xFF0000},
+      {"style outside 0..6 is solid", 0x0000FF, 0xFF0000, 9, 0xFF0000, 0x0000FF},
+      {"vertical hatch leaves gaps alone", 0x0000FF, 0xFF0000, 2, 0xFF0000, kBlank},
+  };
+  for (const auto& c : cases) {
+    auto window = Attached(16, 12);
+    SetForeColor(0x00FF00);
+    SetBackColor(-2);
+    PolygonPoints poly;
+    poly.count = 4;
+    const float square[] = {2, 2, 14, 2, 14, 10, 2, 10};
+    std::copy(std::begin(square), std::end(square), poly.xy);
+    FillPolygon(poly, c.outline, c.fill, c.style, false);
+    EXPECT_EQ(window->surface.image[2 * 16 + 2], c.edge) << c.name;
+    EXPECT_EQ(window->surface.image[6 * 16 + 7], c.inside) << c.name;
+  }
+  auto window = Attached(16, 12);
+  SetBackColor(-2);
+  PolygonPoints poly;
+  poly.count = 4;
+  const float square[] = {2, 2, 14, 2, 14, 10, 2, 10};
+  std::copy(std::begin(square), std::end(square), poly.xy);
+  FillPolygon(poly, 0x0000FF, 0x00FF00, 2, false);
+  EXPECT_EQ(window->surface.image[6 * 16 + 8], 0x00FF00u) << "x = 8 lies on a vertical hatch line";
+}
+
+TEST(ClearSurface, SolidAndHatchStyles) {
+  for (int32_t style = 0; style <= 7; ++style) {
+    for (bool opaque : {false, true}) {
+      auto window = Attached(20, 12);
+      SetBackColor(opaque ? 0x00FF00 : -2);
+      ClearSurface(0x0000FF, style);
+      int painted = 0;
+      for (int32_t y = 0; y < 12; ++y)
+        for (int32_t x = 0; x < 20; ++x) {
+          const bool line = style == 7 || HatchCovers(style, x, y);
+          const uint32_t want = line ? 0xFF0000 : opaque ? 0x00FF00 : kBlank;
+          ASSERT_EQ(window->surface.image[y * 20 + x], want) << style << " " << x << "," << y;
+          painted += line;
+        }
+      if (style >= 1 && style <= 6) {
+        EXPECT_TRUE(painted > 0 && painted < 240) << style;
+      }
+    }
+  }
+}
+
+TEST(ClearSurface, DefaultColourFollowsTheBackground) {
+  const struct {
+    int32_t back;
+    uint32_t want;
+  } cases[] = {{-2, kBlank}, {-1, 0xF0F0F0}, {0x0000FF, 0xFF0000}};
+  for (const auto& c : cases) {
+    auto window = Attached(4, 3);
+    window->surface.lastX = 3;
+    SetBackColor(c.back);
+    ClearSurface(-1, 0);
+    EXPECT_EQ(window->surface.image[5], c.want) << c.back;
+    EXPECT_EQ(window->surface.lastX, 0);
+  }
+}
+
+TEST(SurfaceState, ColoursAndFonts) {
+  auto window = Attached(4, 4);
+  DrawingSurface& s = window->surface;
+  SetForeColor(-1);
+  EXPECT_EQ(s.foreColor, kWindowTextColor);
+  SetForeColor(0x12345678);
+  EXPECT_EQ(s.foreColor, 0x345678);
+  EXPECT_EQ(s.textColor, 0x345678);
+  SetBackColor(-2);
+  EXPECT_EQ(s.backColor, -2);
+  EXPECT_FALSE(s.textBackOpaque);
+  SetBackColor(-1);
+  EXPECT_EQ(s.backColor, kControlFaceColor);
+  EXPECT_TRUE(s.textBackOpaque);
+
+  const struct {
+    const char* face;
+    int32_t points, style, height, weight;
+    bool italic, underline, strikeOut;
+  } fonts[] = {{"courier new", 8, 1, -10, 700, false, false, false},
+               {"x", 0, 2, -10, 400, true, false, false},
+               {"x", -5, 4, -10, 400, false, true, false},
+               {"x", 100, 8, -10, 400, false, false, true},
+               {"x", 72, 0, -96, 400, false, false, false}};
+  for (const auto& f : fonts) {
+    SelectFont(f.face, f.points, f.style);
+    EXPECT_STREQ(s.font.face, f.face);
+    EXPECT_EQ(s.font.height, f.height) << f.points;
+    EXPECT_EQ(s.font.weight, f.weight);
+    EXPECT_EQ(s.font.italic, f.italic);
+    EXPECT_EQ(s.font.underline, f.underline);
+    EXPECT_EQ(s.font.strikeOut, f.strikeOut);
+  }
+  SelectFont("0123456789012345678901234567890123456789", 8, 0);
+  EXPECT_STREQ(s.font.face, "0123456789012345678901234567890");
+}
+
+TEST(AttachSurface, RecordsError68WithoutASurface) {
+  std::unique_ptr<GraphicsWindow> closed(CreateOffscreenWindow(4, 4));
+  closed->destroyed = true;
+  std::unique_ptr<GraphicsWindow> open(CreateOffscreenWindow(4, 4));
+  const struct {
+    const char* name;
+    GraphicsWindow* window;
+    int32_t id;
+    bool attaches;
+  } cases[] = {{"no window", nullptr, 0, false},
+               {"closed window", closed.get(), 0, false},
+               {"unknown control id", open.get(), 3, false},
+               {"the surface", open.get(), 0, true}};
+  for (const auto& c : cases) {
+    AttachSurface(open.get(), 0, true);
+    PlatformError() = 0;
+    AttachSurface(c.window, c.id, false);
+    EXPECT_EQ(CurrentSurface() != nullptr, c.attaches) << c.name;
+    EXPECT_EQ(PlatformError(), c.attaches ? 0 : kErrorNoSurface) << c.name;
+  }
+}
+
+TEST(Drawing, WithoutACurrentSurfaceDoesNothing) {
+  auto window = Attached(8, 8);
+  const std::vector<uint32_t> before = window->surface.image;
+  auto drawEverything = [] {
+    PolygonPoints poly;
+    poly.count = 3;
+    const float tri[] = {0, 0, 7, 0, 0, 7};
+    std::copy(std::begin(tri), std::end(tri), poly.xy);
+    ClearSurface(0x0000FF, 0);
+    SetForeColor(0x00FF00);
+    SelectFont("courier new", 8, 1);
+    FillPolygon(poly, -1, -1, 0, false);
+    RedrawSurface();
+  };
+  std::thread other(drawEverything);  // the current surface is per thread
+  other.join();
+  EXPECT_EQ(window->surface.image, before);
+
+  window->destroyed = true;  // the user closed the window
+  drawEverything();
+  EXPECT_EQ(window->surface.image, before);
+  EXPECT_EQ(window->surface.foreColor, kWindowTextColor);
+}
+
+TEST(RedrawSurface, PresentsOncePerCallOrPerDrawingWhenNotDeferred) {
+  for (bool deferred : {true, false}) {
+    std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(4, 4));
+    int presented = 0;
+    window->surface.present = [](const DrawingSurface&, void* count) { ++*static_cast<int*>(count); };
+    window->surface.presentContext = &presented;
+    AttachSurface(window.get(), 0, deferred);
+    ClearSurface(0x808080, 0);
+    SetForeColor(0);
+    RedrawSurface();
+    EXPECT_EQ(presented, deferred ? 1 : 2);
+  }
+}
+
+}  // namespace
+}  // namespace life3d
