@@ -5,7 +5,7 @@
 #include <array>
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
+#include <cstdlib>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -369,9 +369,14 @@ void RunWindowThread() {
   // Without a GPU the default window surface goes through software OpenGL,
   // about ten times slower than X's shared memory images.
   SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
+  // Desktops only: on its own SDL falls back to an invisible off-screen
+  // display, and the run would go on with nobody able to see or stop it.
+  // SDL_VIDEODRIVER set by the user still wins.
+  SDL_SetHint(SDL_HINT_VIDEODRIVER,
+              std::getenv("WAYLAND_DISPLAY") != nullptr ? "x11,wayland" : "x11");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::lock_guard<std::mutex> lock(system.mutex);
-    system.error = SDL_GetError();
+    system.error = std::string("no desktop display to open (SDL: ") + SDL_GetError() + ")";
     system.state = ThreadState::kEnded;
     system.changed.notify_all();
     SDL_Quit();

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Closing the graphics window does not end a run started from a terminal:
+# generations go on without a picture and Esc in the terminal still ends it.
+# Usage: close_window.sh BUILD_DIR
+source "$(dirname "${BASH_SOURCE[0]}")/support/x11.bash"
+e2e_init "${1:-}"
+start_display
+start_in_terminal
+
+wait_until 20 find_window >/dev/null || fail "no window titled '$WINDOW_TITLE'"
+window="$(find_window)"
+wait_until 20 scene_with_ground || fail "no first picture: $(colours scene)"
+
+close_window "$window" || fail "cannot send the close request"
+wait_until 10 bash -c '! xdotool search --name "^Gemma 3D-Ugo Marselli \$" >/dev/null 2>&1' ||
+  fail "the window did not close"
+pass "the close box closes the window"
+
+# Keys keep being read and generations computed while nothing is shown.
+type_in_terminal q x n
+sleep 2
+program_ended && fail "the program ended with the window (status $(exit_status))"
+[ "$(xdotool search --name '^Gemma' 2>/dev/null | wc -l)" = 0 ] || fail "a window came back"
+pass "the program runs on without its window"
+
+type_in_terminal Escape
+wait_until 10 program_ended || fail "Esc did not end the program after the window closed"
+[ "$(exit_status)" = 0 ] || fail "exit status $(exit_status) after Esc"
+cmp -s "$E2E_TMP/stty.before" "$E2E_TMP/stty.after" || fail "terminal settings not restored"
+[ ! -s "$E2E_TMP/stderr" ] || fail "unexpected output: $(cat "$E2E_TMP/stderr")"
+pass "Esc in the terminal still ends it with status 0"

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Without a display the program says why in one line and ends with status 1,
+# leaving the terminal it was started from as it was. Usage: no_display.sh BUILD_DIR
+source "$(dirname "${BASH_SOURCE[0]}")/support/x11.bash"
+e2e_init "${1:-}"
+unset DISPLAY WAYLAND_DISPLAY
+
+check_message() {
+  local file="$1"
+  [ "$(wc -l <"$file")" = 1 ] || fail "expected one line on standard error, got: $(cat "$file")"
+  grep -q '^life3d: cannot open the graphics window: .' "$file" ||
+    fail "message does not name the cause: $(cat "$file")"
+}
+
+# From a terminal.
+start_in_terminal
+wait_until 20 program_ended || fail "the program did not end without a display"
+[ "$(exit_status)" = 1 ] || fail "exit status $(exit_status) without a display"
+check_message "$E2E_TMP/stderr"
+cmp -s "$E2E_TMP/stty.before" "$E2E_TMP/stty.after" || fail "terminal settings not restored"
+pass "from a terminal: status 1, '$(cat "$E2E_TMP/stderr")', terminal as before"
+
+# Without a terminal.
+timeout 20 "$LIFE3D" </dev/null >"$E2E_TMP/out" 2>"$E2E_TMP/err"
+status=$?
+[ "$status" = 1 ] || fail "exit status $status without display and terminal"
+check_message "$E2E_TMP/err"
+[ ! -s "$E2E_TMP/out" ] || fail "unexpected standard output: $(cat "$E2E_TMP/out")"
+pass "without a terminal: status 1 and the same message"
