@@ -51,15 +51,6 @@ TEST_F(KeyQueueTest, FullQueueDropsTheNewestKeys) {
   EXPECT_EQ(ReadKey(), "z");
 }
 
-TEST_F(KeyQueueTest, RingWrapsAroundKeepingOrder) {
-  for (int round = 0; round < 3 * kKeyQueueCapacity; ++round) {
-    PushKey(std::string(1, static_cast<char>('a' + round % 26)));
-    PushKey(std::string(1, static_cast<char>('A' + round % 26)));
-    ASSERT_EQ(ReadKey(), std::string(1, static_cast<char>('a' + round % 26)));
-    ASSERT_EQ(ReadKey(), std::string(1, static_cast<char>('A' + round % 26)));
-  }
-}
-
 int polls = 0;
 
 TEST_F(KeyQueueTest, SourceIsPolledBeforeTheQueueIsRead) {
