@@ -27,8 +27,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/text.h"
 
@@ -36,7 +38,7 @@ namespace life3d {
 
 namespace {
 
-constexpr size_t kNotFound = std::string_view::npos;
+constexpr int32_t kNone = -1;
 
 // Lines up to this length are upper-cased on the stack; longer ones (never
 // written by the generators) go to a heap buffer of the call.
@@ -55,20 +57,124 @@ const std::array<char, 256>& UpperTable() {
   return table;
 }
 
-std::string_view UpperLine(const std::string& line, const std::array<char, 256>& upper,
-                           char* shortBuffer, std::string& longBuffer) {
+// The upper-cased line and the 0-based position of the first occurrence of
+// each keyword in it (kNone when absent).
+struct ScannedLine {
+  std::string_view u;
+  int32_t vertices = kNone, faces = kNone;  // "VERTICES:", "FACES:"
+  int32_t x = kNone, y = kNone, z = kNone;  // "X:", "Y:", "Z:"
+  int32_t a = kNone, b = kNone, c = kNone;  // " A:", " B:", " C:"
+  int32_t colour = kNone;                   // "COLORE:"
+};
+
+void Mark(int32_t& at, int32_t position) {
+  if (at == kNone) at = position;
+}
+
+bool Ends(const char* out, int32_t end, std::string_view word) {
+  return end >= static_cast<int32_t>(word.size()) &&
+         std::memcmp(out + end - word.size(), word.data(), word.size()) == 0;
+}
+
+// Upper-cases the line, then finds the keywords that end in a colon from the
+// colons alone: taken in line order, the first colon that completes a keyword
+// gives its first occurrence. The copy loop only notes where colons are, so it
+// does not branch on the text.
+ScannedLine ScanLine(const std::string& line, const std::array<char, 256>& upper,
+                     char* shortBuffer, int32_t* colons, std::string& longBuffer,
+                     std::vector<int32_t>& longColons) {
+  ScannedLine s;
+  const auto n = static_cast<int32_t>(line.size());
   char* out = shortBuffer;
+  int32_t* colon = colons;
   if (line.size() > kShortLine) {
     longBuffer.resize(line.size());
+    longColons.resize(line.size());
     out = longBuffer.data();
+    colon = longColons.data();
   }
-  for (size_t i = 0; i < line.size(); ++i) out[i] = upper[static_cast<unsigned char>(line[i])];
-  return std::string_view(out, line.size());
+  const auto* in = reinterpret_cast<const unsigned char*>(line.data());
+  int32_t count = 0;
+  for (int32_t i = 0; i < n; ++i) {
+    const char ch = upper[in[i]];
+    out[i] = ch;
+    colon[count] = i;
+    count += ch == ':';
+  }
+  for (int32_t k = 0; k < count; ++k) {
+    const int32_t i = colon[k];
+    if (i == 0) continue;
+    switch (out[i - 1]) {
+      case 'X': Mark(s.x, i - 1); break;
+      case 'Y': Mark(s.y, i - 1); break;
+      case 'Z': Mark(s.z, i - 1); break;
+      case 'A': if (i >= 2 && out[i - 2] == ' ') Mark(s.a, i - 2); break;
+      case 'B': if (i >= 2 && out[i - 2] == ' ') Mark(s.b, i - 2); break;
+      case 'C': if (i >= 2 && out[i - 2] == ' ') Mark(s.c, i - 2); break;
+      case 'E': if (Ends(out, i, "COLORE")) Mark(s.colour, i - 6); break;
+      case 'S':
+        if (Ends(out, i, "VERTICES")) Mark(s.vertices, i - 8);
+        if (Ends(out, i, "FACES")) Mark(s.faces, i - 5);
+        break;
+      default: break;
+    }
+  }
+  s.u = std::string_view(out, line.size());
+  return s;
+}
+
+// First occurrence of a word, quick when the line begins with it (0-based).
+int32_t Find(std::string_view u, std::string_view word) {
+  if (u.starts_with(word)) return 0;
+  const size_t at = u.find(word);
+  return at == std::string_view::npos ? kNone : static_cast<int32_t>(at);
+}
+
+// The common case of mesh text, a plain whole number of at most 18 digits
+// (after blanks, tabs, line feeds and a sign, ended by a byte that cannot
+// continue a number), read without ParseNumber. ParseNumber gives exactly
+// this integer for such text; anything else is left to it.
+bool WholeNumber(std::string_view text, int64_t& value) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end && (*p == ' ' || *p == '\t' || *p == '\n')) ++p;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  const char* const first = p;
+  const char* const limit = end - first > 18 ? first + 18 : end;
+  int64_t v = 0;
+  while (p < limit && static_cast<unsigned>(*p - '0') <= 9) v = v * 10 + (*p++ - '0');
+  if (p == first) return false;
+  if (p < end) {
+    const char c = *p;
+    if (static_cast<unsigned>(c - '0') <= 9 || c == '.' || c == 'E' || c == 'e' || c == 'D' ||
+        c == 'd') {
+      return false;
+    }
+  }
+  value = negative ? -v : v;  // a negative zero only ever meets additions and rounding
+  return true;
 }
 
 // The number right after the keyword found at position at.
-long double NumberAfter(std::string_view u, size_t at, std::string_view keyword) {
-  return ParseNumber(u.substr(at + keyword.size()));
+long double NumberAfter(std::string_view u, int32_t at, std::string_view keyword) {
+  const std::string_view rest = u.substr(at + keyword.size());
+  int64_t whole = 0;
+  if (WholeNumber(rest, whole)) return static_cast<long double>(whole);
+  return ParseNumber(rest);
+}
+
+// The number after the keyword plus base, rounded to a 32-bit integer (ties to
+// even, out of range as RoundToInt gives it).
+int32_t IntegerAfter(std::string_view u, int32_t at, std::string_view keyword, int32_t base = 0) {
+  const std::string_view rest = u.substr(at + keyword.size());
+  int64_t whole = 0;
+  if (WholeNumber(rest, whole)) {
+    const int64_t sum = whole + base;
+    if (sum >= INT32_MIN && sum <= INT32_MAX) return static_cast<int32_t>(sum);
+    return RoundToInt(static_cast<long double>(sum));
+  }
+  return RoundToInt(static_cast<long double>(base) + ParseNumber(rest));
 }
 
 // The reader's working state for one call.
@@ -92,15 +198,13 @@ void DropObject(MeshStore& s, ReaderState& r) {
   r.faceOpen = false;
 }
 
-void StartObject(MeshStore& s, ReaderState& r, std::string_view u) {
+void StartObject(MeshStore& s, ReaderState& r, const ScannedLine& l) {
   if (r.inObject) DropObject(s, r);
   r.vertexOpen = false;
   r.faceOpen = false;
-  const size_t nAt = u.find("VERTICES:");
-  const size_t mAt = u.find("FACES:");
-  if (nAt == kNotFound || mAt == kNotFound) return;
-  const int32_t n = RoundToInt(NumberAfter(u, nAt, "VERTICES:"));
-  const int32_t m = RoundToInt(NumberAfter(u, mAt, "FACES:"));
+  if (l.vertices == kNone || l.faces == kNone) return;
+  const int32_t n = IntegerAfter(l.u, l.vertices, "VERTICES:");
+  const int32_t m = IntegerAfter(l.u, l.faces, "FACES:");
   if (r.V < 0 || r.F < 0 || n < 1 || m < 1) return;
   if (n > kMaxSceneVertices - r.V || m > kMaxSceneFaces - r.F) return;
   if (!ResizeMeshArrays(s, r.V + n, r.F + m)) return;
@@ -113,20 +217,17 @@ void StartObject(MeshStore& s, ReaderState& r, std::string_view u) {
   r.M = m;
 }
 
-void ReadVertex(MeshStore& s, ReaderState& r, std::string_view u, size_t vertexAt,
-                int32_t offsetX, int32_t offsetY, int32_t offsetZ) {
-  const size_t kAt = u.find("VERTEX ", vertexAt);
-  const size_t xAt = u.find("X:");
-  const size_t yAt = u.find("Y:");
-  const size_t zAt = u.find("Z:");
-  if (kAt == kNotFound || xAt == kNotFound || yAt == kNotFound || zAt == kNotFound) return;
-  const int32_t k = RoundToInt(NumberAfter(u, kAt, "VERTEX "));
+void ReadVertex(MeshStore& s, ReaderState& r, const ScannedLine& l, int32_t offsetX,
+                int32_t offsetY, int32_t offsetZ) {
+  const int32_t number = Find(l.u, "VERTEX ");
+  if (number == kNone || l.x == kNone || l.y == kNone || l.z == kNone) return;
+  const int32_t k = IntegerAfter(l.u, number, "VERTEX ");
   if (k < 0 || k >= r.N) return;
   // Each sum is formed in extended precision and rounded once, to float.
   Vertex& v = s.Vertices[r.V + k];
-  v.X = static_cast<float>(static_cast<long double>(offsetX) + NumberAfter(u, xAt, "X:"));
-  v.Y = static_cast<float>(static_cast<long double>(offsetY) + NumberAfter(u, yAt, "Y:"));
-  v.Z = static_cast<float>(static_cast<long double>(offsetZ) + NumberAfter(u, zAt, "Z:"));
+  v.X = static_cast<float>(static_cast<long double>(offsetX) + NumberAfter(l.u, l.x, "X:"));
+  v.Y = static_cast<float>(static_cast<long double>(offsetY) + NumberAfter(l.u, l.y, "Y:"));
+  v.Z = static_cast<float>(static_cast<long double>(offsetZ) + NumberAfter(l.u, l.z, "Z:"));
   // The list ends at the line numbered count - 1, however many lines came before.
   if (k == s.VertexCount - 1) {
     r.vertexOpen = false;
@@ -137,8 +238,8 @@ void ReadVertex(MeshStore& s, ReaderState& r, std::string_view u, size_t vertexA
 
 // Scene-wide index of a corner: the base plus the local number, the sum rounded
 // (ties to even); -1 when it is not one of the object's vertices.
-int32_t Corner(std::string_view u, size_t at, std::string_view keyword, const ReaderState& r) {
-  const int32_t c = RoundToInt(static_cast<long double>(r.V) + NumberAfter(u, at, keyword));
+int32_t Corner(const ScannedLine& l, int32_t at, std::string_view keyword, const ReaderState& r) {
+  const int32_t c = IntegerAfter(l.u, at, keyword, r.V);
   return c >= r.V && c - r.V < r.N ? c : -1;
 }
 
@@ -166,24 +267,19 @@ void CompleteObject(MeshStore& s, ReaderState& r) {
   r.inObject = false;
 }
 
-void ReadFace(MeshStore& s, ReaderState& r, std::string_view u, size_t faceAt,
-              int32_t defaultColor) {
-  const size_t kAt = u.find("FACE ", faceAt);
-  const size_t aAt = u.find(" A:");
-  const size_t bAt = u.find(" B:");
-  const size_t cAt = u.find(" C:");
-  if (kAt == kNotFound || aAt == kNotFound || bAt == kNotFound || cAt == kNotFound) return;
-  const int32_t k = RoundToInt(NumberAfter(u, kAt, "FACE "));
+void ReadFace(MeshStore& s, ReaderState& r, const ScannedLine& l, int32_t defaultColor) {
+  const int32_t number = Find(l.u, "FACE ");
+  if (number == kNone || l.a == kNone || l.b == kNone || l.c == kNone) return;
+  const int32_t k = IntegerAfter(l.u, number, "FACE ");
   if (k < 0 || k >= r.M) return;
   const bool closes = k == r.M - 1;
   if (closes && !r.verticesDone) return;
-  const int32_t a = Corner(u, aAt, " A:", r);
-  const int32_t b = Corner(u, bAt, " B:", r);
-  const int32_t c = Corner(u, cAt, " C:", r);
+  const int32_t a = Corner(l, l.a, " A:", r);
+  const int32_t b = Corner(l, l.b, " B:", r);
+  const int32_t c = Corner(l, l.c, " C:", r);
   if (a < 0 || b < 0 || c < 0) return;
-  int32_t colour = defaultColor;
-  const size_t colourAt = u.find("COLORE:");
-  if (colourAt != kNotFound) colour = RoundToInt(NumberAfter(u, colourAt, "COLORE:"));
+  const int32_t colour =
+      l.colour == kNone ? defaultColor : IntegerAfter(l.u, l.colour, "COLORE:");
   Face& face = s.Faces[r.F + k];
   face.A = a;
   face.B = b;
@@ -203,23 +299,20 @@ void ReadMeshText(MeshStore& store, int32_t OffsetX, int32_t OffsetY, int32_t Of
   r.V = store.VertexCount;
   r.F = store.FaceCount;
   char shortBuffer[kShortLine];
+  int32_t colons[kShortLine];
   std::string longBuffer;
+  std::vector<int32_t> longColons;
   // The three tests run one after another on the same line, in this order: a
   // line may be a vertex line and a face line at once.
   for (int64_t i = 0; i <= last; ++i) {
-    const std::string_view u = UpperLine(store.MeshLines[i], upper, shortBuffer, longBuffer);
-    if (u.starts_with("TRI-MESH,")) StartObject(store, r, u);
+    const ScannedLine l =
+        ScanLine(store.MeshLines[i], upper, shortBuffer, colons, longBuffer, longColons);
+    if (l.u.starts_with("TRI-MESH,")) StartObject(store, r, l);
     if (!r.inObject) continue;
-    if (u.starts_with("VERTEX 0")) r.vertexOpen = true;
-    if (r.vertexOpen) {
-      const size_t at = u.find("VERTEX");
-      if (at != kNotFound) ReadVertex(store, r, u, at, OffsetX, OffsetY, OffsetZ);
-    }
-    if (u.starts_with("FACE 0")) r.faceOpen = true;
-    if (r.faceOpen) {
-      const size_t at = u.find("FACE");
-      if (at != kNotFound) ReadFace(store, r, u, at, DefaultColor);
-    }
+    if (l.u.starts_with("VERTEX 0")) r.vertexOpen = true;
+    if (r.vertexOpen && Find(l.u, "VERTEX") != kNone) ReadVertex(store, r, l, OffsetX, OffsetY, OffsetZ);
+    if (l.u.starts_with("FACE 0")) r.faceOpen = true;
+    if (r.faceOpen && Find(l.u, "FACE") != kNone) ReadFace(store, r, l, DefaultColor);
   }
   if (r.inObject) DropObject(store, r);
 }

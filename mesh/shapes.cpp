@@ -1,5 +1,6 @@
 #include "mesh/shapes.h"
 
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -17,27 +18,80 @@ constexpr int kFloatDigits = 7;
 constexpr int kIntegerDigits = 15;
 constexpr int kConstantDigits = 7;
 
-// Lines are assigned in place: the strings of MeshLines keep their capacity,
-// so writing a shape does not touch the heap once the lines have grown.
+// A line is put together on the stack and assigned in one go: the strings of
+// MeshLines keep their capacity, so writing a shape does not touch the heap
+// once the lines have grown.
+struct LineBuilder {
+  char text[4 * kNumberTextMax + 64];
+  int length = 0;
+  void Add(std::string_view s) {
+    std::memcpy(text + length, s.data(), s.size());
+    length += static_cast<int>(s.size());
+  }
+  void AssignTo(std::string& line) const { line.assign(text, length); }
+};
+
+// The texts of the numbers of one shape; each distinct value (told apart by
+// its bits) is formatted once, since a box repeats few coordinates.
+struct NumberTexts {
+  static constexpr int kMax = 24;
+  uint32_t bits[kMax];
+  char text[kMax][kNumberTextMax];
+  int length[kMax];
+  int count = 0;
+
+  std::string_view Of(float x) {
+    uint32_t b;
+    std::memcpy(&b, &x, sizeof b);
+    for (int i = 0; i < count; ++i) {
+      if (bits[i] == b) return std::string_view(text[i], length[i]);
+    }
+    const int i = count++;
+    bits[i] = b;
+    length[i] = FormatNumberTo(text[i], x, kFloatDigits);
+    return std::string_view(text[i], length[i]);
+  }
+};
+
+// " 0" to " 7": vertex numbers as 32-bit integers.
+std::string_view VertexNumber(int i) {
+  static const auto texts = [] {
+    struct {
+      char text[8][kNumberTextMax];
+      int length[8];
+    } t{};
+    for (int k = 0; k < 8; ++k) t.length[k] = FormatNumberTo(t.text[k], k, kIntegerDigits);
+    return t;
+  }();
+  return std::string_view(texts.text[i], texts.length[i]);
+}
+
 void WriteHeader(std::string& line, std::string_view counts, int faces) {
-  line.assign(counts);
-  AppendNumber(line, faces, kConstantDigits);
+  char number[kNumberTextMax];
+  LineBuilder b;
+  b.Add(counts);
+  b.Add(std::string_view(number, FormatNumberTo(number, faces, kConstantDigits)));
+  b.AssignTo(line);
 }
 
-void WriteVertex(std::string& line, int32_t index, const float v[3]) {
-  line.assign("Vertex");
-  AppendNumber(line, index, kIntegerDigits);
-  line.append(": X:");
-  AppendNumber(line, v[0], kFloatDigits);
-  line.append(" Y:");
-  AppendNumber(line, v[1], kFloatDigits);
-  line.append(" Z:");
-  AppendNumber(line, v[2], kFloatDigits);
+void WriteVertex(std::string& line, int index, const float v[3], NumberTexts& numbers) {
+  LineBuilder b;
+  b.Add("Vertex");
+  b.Add(VertexNumber(index));
+  b.Add(": X:");
+  b.Add(numbers.Of(v[0]));
+  b.Add(" Y:");
+  b.Add(numbers.Of(v[1]));
+  b.Add(" Z:");
+  b.Add(numbers.Of(v[2]));
+  b.AssignTo(line);
 }
 
-void WriteFace(std::string& line, std::string_view text, int32_t colour) {
-  line.assign(text);
-  AppendNumber(line, colour, kIntegerDigits);
+void WriteFace(std::string& line, std::string_view text, std::string_view colour) {
+  LineBuilder b;
+  b.Add(text);
+  b.Add(colour);
+  b.AssignTo(line);
 }
 
 // a + b - c coordinate by coordinate, left to right in float.
@@ -55,16 +109,21 @@ void MakeRectangle(MeshStore& store, const float points[9], int32_t FrontColor,
   }
   Combine(v[3], v[2], v[0], v[1]);  // the corner opposite P1
 
+  NumberTexts numbers;
+  char front[kNumberTextMax], back[kNumberTextMax];
+  const std::string_view frontText(front, FormatNumberTo(front, FrontColor, kIntegerDigits));
+  const std::string_view backText(back, FormatNumberTo(back, BackColor, kIntegerDigits));
+
   auto& lines = store.MeshLines;
   lines[0].assign("Named Object: \"Rettangolo\"");
   WriteHeader(lines[1], "Tri-mesh, Vertices: 4     Faces:", 4);
-  for (int i = 0; i < 4; ++i) WriteVertex(lines[2 + i], i, v[i]);
+  for (int i = 0; i < 4; ++i) WriteVertex(lines[2 + i], i, v[i], numbers);
   // Faces 0 and 2 run P0, P1, P2 and face the front; 1 and 3 are the same
   // triangles wound the other way.
-  WriteFace(lines[6], "Face 0:   A:0 B:1 C:2 colore:", FrontColor);
-  WriteFace(lines[7], "Face 1:   A:2 B:1 C:0 colore:", BackColor);
-  WriteFace(lines[8], "Face 2:   A:0 B:2 C:3 colore:", FrontColor);
-  WriteFace(lines[9], "Face 3:   A:0 B:3 C:2 colore:", BackColor);
+  WriteFace(lines[6], "Face 0:   A:0 B:1 C:2 colore:", frontText);
+  WriteFace(lines[7], "Face 1:   A:2 B:1 C:0 colore:", backText);
+  WriteFace(lines[8], "Face 2:   A:0 B:2 C:3 colore:", frontText);
+  WriteFace(lines[9], "Face 3:   A:0 B:3 C:2 colore:", backText);
   store.MeshLastLine = 9;
   ReadMeshText(store, 0, 0, 0, FrontColor);
 }
@@ -91,11 +150,15 @@ void MakeBox(MeshStore& store, const float points[12], int32_t Color) {
       "Face 10: A:3 B:7 C:2 colore:", "Face 11: A:4 B:2 C:7 colore:",
   };
 
+  NumberTexts numbers;
+  char colour[kNumberTextMax];
+  const std::string_view colourText(colour, FormatNumberTo(colour, Color, kIntegerDigits));
+
   auto& lines = store.MeshLines;
   lines[0].assign("Named Object: \"Parallelepipedo\"");
   WriteHeader(lines[1], "Tri-mesh, Vertices: 8     Faces:", 12);
-  for (int i = 0; i < 8; ++i) WriteVertex(lines[2 + i], i, v[i]);
-  for (int f = 0; f < 12; ++f) WriteFace(lines[10 + f], kFaces[f], Color);
+  for (int i = 0; i < 8; ++i) WriteVertex(lines[2 + i], i, v[i], numbers);
+  for (int f = 0; f < 12; ++f) WriteFace(lines[10 + f], kFaces[f], colourText);
   store.MeshLastLine = 21;
   ReadMeshText(store, 0, 0, 0, Color);
 }
