@@ -97,6 +97,10 @@ struct Output {
   }
   void Add(const char* bytes, size_t count) {
     if (length + count > sizeof text) Flush();
+    if (count > sizeof text) {
+      WriteAll(outFd, bytes, count);
+      return;
+    }
     std::memcpy(text + length, bytes, count);
     length += count;
   }
