@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -44,17 +45,64 @@ constexpr int32_t kNone = -1;
 // written by the generators) go to a heap buffer of the call.
 constexpr size_t kShortLine = 256;
 
-// UpperCase as a byte table, taken from UpperCase itself so the two agree.
-const std::array<char, 256>& UpperTable() {
-  static const std::array<char, 256> table = [] {
-    std::array<char, 256> t{};
+// UpperCase as a byte table, taken from UpperCase itself so the two agree,
+// and whether it is the plain a..z rule below 128, which ScanLine then applies
+// eight bytes at a time.
+struct UpperRule {
+  std::array<char, 256> table{};
+  bool asciiIsPlain = true;
+};
+
+const UpperRule& Upper() {
+  static const UpperRule rule = [] {
+    UpperRule r;
     for (int b = 0; b < 256; ++b) {
       const char c = static_cast<char>(b);
-      t[b] = UpperCase(std::string_view(&c, 1))[0];
+      r.table[b] = UpperCase(std::string_view(&c, 1))[0];
+      const int plain = b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b;
+      if (b < 128 && static_cast<unsigned char>(r.table[b]) != plain) r.asciiIsPlain = false;
     }
-    return t;
+    return r;
   }();
-  return table;
+  return rule;
+}
+
+constexpr uint64_t kEachByte = 0x0101010101010101ull;
+
+// Copies n bytes upper-cased from in to out and writes the positions of the
+// colons to colon; returns how many. Words of eight bytes below 128 are
+// upper-cased and searched for colons with whole-word arithmetic.
+int32_t UpperAndColons(const unsigned char* in, int32_t n, const UpperRule& upper, char* out,
+                       int32_t* colon) {
+  int32_t count = 0;
+  int32_t i = 0;
+  if (std::endian::native == std::endian::little && upper.asciiIsPlain) {
+    for (; i + 8 <= n; i += 8) {
+      uint64_t w;
+      std::memcpy(&w, in + i, 8);
+      if ((w & (kEachByte * 0x80)) != 0) {
+        for (int k = 0; k < 8; ++k) out[i + k] = upper.table[in[i + k]];
+        std::memcpy(&w, out + i, 8);
+      } else {
+        // High bit of each byte from 'a' to 'z', moved down to 0x20 and taken off.
+        const uint64_t atLeastA = w + kEachByte * (0x80 - 'a');
+        const uint64_t aboveZ = w + kEachByte * (0x80 - 'z' - 1);
+        w -= ((atLeastA & ~aboveZ) & (kEachByte * 0x80)) >> 2;
+        std::memcpy(out + i, &w, 8);
+      }
+      // High bit of each byte of x that is zero, that is of each colon.
+      const uint64_t x = w ^ (kEachByte * ':');
+      uint64_t zero = ~(((x & (kEachByte * 0x7F)) + kEachByte * 0x7F) | x | (kEachByte * 0x7F));
+      for (; zero != 0; zero &= zero - 1) colon[count++] = i + (std::countr_zero(zero) >> 3);
+    }
+  }
+  for (; i < n; ++i) {
+    const char ch = upper.table[in[i]];
+    out[i] = ch;
+    colon[count] = i;
+    count += ch == ':';
+  }
+  return count;
 }
 
 // The upper-cased line and the 0-based position of the first occurrence of
@@ -78,9 +126,8 @@ bool Ends(const char* out, int32_t end, std::string_view word) {
 
 // Upper-cases the line, then finds the keywords that end in a colon from the
 // colons alone: taken in line order, the first colon that completes a keyword
-// gives its first occurrence. The copy loop only notes where colons are, so it
-// does not branch on the text.
-ScannedLine ScanLine(const std::string& line, const std::array<char, 256>& upper,
+// gives its first occurrence.
+ScannedLine ScanLine(const std::string& line, const UpperRule& upper,
                      char* shortBuffer, int32_t* colons, std::string& longBuffer,
                      std::vector<int32_t>& longColons) {
   ScannedLine s;
@@ -94,13 +141,7 @@ ScannedLine ScanLine(const std::string& line, const std::array<char, 256>& upper
     colon = longColons.data();
   }
   const auto* in = reinterpret_cast<const unsigned char*>(line.data());
-  int32_t count = 0;
-  for (int32_t i = 0; i < n; ++i) {
-    const char ch = upper[in[i]];
-    out[i] = ch;
-    colon[count] = i;
-    count += ch == ':';
-  }
+  const int32_t count = UpperAndColons(in, n, upper, out, colon);
   for (int32_t k = 0; k < count; ++k) {
     const int32_t i = colon[k];
     if (i == 0) continue;
@@ -292,7 +333,7 @@ void ReadFace(MeshStore& s, ReaderState& r, const ScannedLine& l, int32_t defaul
 
 void ReadMeshText(MeshStore& store, int32_t OffsetX, int32_t OffsetY, int32_t OffsetZ,
                   int32_t DefaultColor) {
-  const auto& upper = UpperTable();
+  const UpperRule& upper = Upper();
   const int64_t lastIndex = static_cast<int64_t>(store.MeshLines.size()) - 1;
   const int64_t last = std::min<int64_t>(store.MeshLastLine, lastIndex);
   ReaderState r;

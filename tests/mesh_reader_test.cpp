@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "mesh/shapes.h"
+#include "platform/text.h"
 
 namespace life3d {
 namespace {
@@ -89,6 +90,11 @@ TEST(ReadMeshText, ToleratesCaseOrderAndExtraTextAndRounds) {
        {"tri-mesh, vertices: 3 faces: 1", "vertex 0: x: 1 y: 2 z: 3", "VeRtEx 1: x: 4 y: 5 z: 6",
         "vertex 2: x: 7 y: 8 z: 9", "face 0: a:0 b:1 c:2 colore: 65280"},
        0, 4, 2, {1, 2, 3}, 1, 2, 3, 0, 255, 0},
+      {"bytes above 127 between the fields",
+       {"tri-mesh, \x84\x94vertices: 3 faces: 1", "vertex 0:\x87\xff x: 1 y: 2 z: 3 \x81\x82\xa4",
+        "vertex 1: \x86X: 4 y: 5 z: 6", "vertex 2: x: 7 y: 8 z:\x20" "9", "face 0: a:0 b:1 \xba" "c:2 "
+        "\x8e\x99 c:2 colore: 65280"},
+       0, 4, 2, {1, 2, 3}, 1, 2, 3, 0, 255, 0},
       {"fields in any order, first occurrence wins, extra text",
        {"junk", "Tri-mesh, Faces: 1 Vertices: 3", "Vertex 0: Z: 3 Y: 2 X: 1 X: 9 trailing",
         "Vertex 2: X: 7 Y: 8 Z: 9", "Face 0: colore: 255 C:0 B:2 A:1 B:0"},
@@ -137,6 +143,29 @@ TEST(ReadMeshText, ToleratesCaseOrderAndExtraTextAndRounds) {
     EXPECT_EQ(s.Faces[1].Green, c.green);
     EXPECT_EQ(s.Faces[1].Blue, c.blue);
     ExpectSound(s);
+  }
+}
+
+// A coordinate is the offset plus ParseNumber of the rest of the line after
+// "X:"; a colour is that number rounded to 32 bits; whatever the number text.
+TEST(ReadMeshText, ReadsEveryNumberFormAsParseNumberDoes) {
+  const char* texts[] = {"20", " 20", "-20", "-0", "+7", "007", "2.5", "-.5", "1E1", "1e1",
+                         "12D1", "5 6", "3.", ".", "-", "", "\r5", " \t\n9", "&H1F", "&hff",
+                         "16777215", "2147483648", "-2147483649", "123456789012345678",
+                         "1234567890123456789", "99999999999999999999999", "1E999", "7x"};
+  for (const char* text : texts) {
+    SCOPED_TRACE(text);
+    const std::string rest = std::string(text) + " Y: 0 Z: 0";
+    MeshStore s;
+    Read(s, {"Tri-mesh, Vertices: 1 Faces: 1", "Vertex 0: X:" + rest,
+             "Face 0: A:0 B:0 C:0 colore:" + std::string(text)}, 3);
+    ASSERT_EQ(s.FaceCount, 1);
+    EXPECT_EQ(s.Vertices[0].X, static_cast<float>(3 + ParseNumber(UpperCase(rest))));
+    uint8_t red, green, blue;
+    SplitColor(RoundToInt(ParseNumber(UpperCase(text))), red, green, blue);
+    EXPECT_EQ(s.Faces[0].Red, red);
+    EXPECT_EQ(s.Faces[0].Green, green);
+    EXPECT_EQ(s.Faces[0].Blue, blue);
   }
 }
 
