@@ -127,9 +127,8 @@ bool Ends(const char* out, int32_t end, std::string_view word) {
 // Upper-cases the line, then finds the keywords that end in a colon from the
 // colons alone: taken in line order, the first colon that completes a keyword
 // gives its first occurrence.
-ScannedLine ScanLine(const std::string& line, const UpperRule& upper,
-                     char* shortBuffer, int32_t* colons, std::string& longBuffer,
-                     std::vector<int32_t>& longColons) {
+ScannedLine ScanLine(const std::string& line, const UpperRule& upper, char* shortBuffer,
+                     int32_t* colons, std::string& longBuffer, std::vector<int32_t>& longColons) {
   ScannedLine s;
   const auto n = static_cast<int32_t>(line.size());
   char* out = shortBuffer;
@@ -146,18 +145,33 @@ ScannedLine ScanLine(const std::string& line, const UpperRule& upper,
     const int32_t i = colon[k];
     if (i == 0) continue;
     switch (out[i - 1]) {
-      case 'X': Mark(s.x, i - 1); break;
-      case 'Y': Mark(s.y, i - 1); break;
-      case 'Z': Mark(s.z, i - 1); break;
-      case 'A': if (i >= 2 && out[i - 2] == ' ') Mark(s.a, i - 2); break;
-      case 'B': if (i >= 2 && out[i - 2] == ' ') Mark(s.b, i - 2); break;
-      case 'C': if (i >= 2 && out[i - 2] == ' ') Mark(s.c, i - 2); break;
-      case 'E': if (Ends(out, i, "COLORE")) Mark(s.colour, i - 6); break;
+      case 'X':
+        Mark(s.x, i - 1);
+        break;
+      case 'Y':
+        Mark(s.y, i - 1);
+        break;
+      case 'Z':
+        Mark(s.z, i - 1);
+        break;
+      case 'A':
+        if (i >= 2 && out[i - 2] == ' ') Mark(s.a, i - 2);
+        break;
+      case 'B':
+        if (i >= 2 && out[i - 2] == ' ') Mark(s.b, i - 2);
+        break;
+      case 'C':
+        if (i >= 2 && out[i - 2] == ' ') Mark(s.c, i - 2);
+        break;
+      case 'E':
+        if (Ends(out, i, "COLORE")) Mark(s.colour, i - 6);
+        break;
       case 'S':
         if (Ends(out, i, "VERTICES")) Mark(s.vertices, i - 8);
         if (Ends(out, i, "FACES")) Mark(s.faces, i - 5);
         break;
-      default: break;
+      default:
+        break;
     }
   }
   s.u = std::string_view(out, line.size());
@@ -319,8 +333,7 @@ void ReadFace(MeshStore& s, ReaderState& r, const ScannedLine& l, int32_t defaul
   const int32_t b = Corner(l, l.b, " B:", r);
   const int32_t c = Corner(l, l.c, " C:", r);
   if (a < 0 || b < 0 || c < 0) return;
-  const int32_t colour =
-      l.colour == kNone ? defaultColor : IntegerAfter(l.u, l.colour, "COLORE:");
+  const int32_t colour = l.colour == kNone ? defaultColor : IntegerAfter(l.u, l.colour, "COLORE:");
   Face& face = s.Faces[r.F + k];
   face.A = a;
   face.B = b;
@@ -351,7 +364,8 @@ void ReadMeshText(MeshStore& store, int32_t OffsetX, int32_t OffsetY, int32_t Of
     if (l.u.starts_with("TRI-MESH,")) StartObject(store, r, l);
     if (!r.inObject) continue;
     if (l.u.starts_with("VERTEX 0")) r.vertexOpen = true;
-    if (r.vertexOpen && Find(l.u, "VERTEX") != kNone) ReadVertex(store, r, l, OffsetX, OffsetY, OffsetZ);
+    if (r.vertexOpen && Find(l.u, "VERTEX") != kNone)
+      ReadVertex(store, r, l, OffsetX, OffsetY, OffsetZ);
     if (l.u.starts_with("FACE 0")) r.faceOpen = true;
     if (r.faceOpen && Find(l.u, "FACE") != kNone) ReadFace(store, r, l, DefaultColor);
   }

@@ -101,8 +101,7 @@ void Combine(float out[3], const float a[3], const float b[3], const float c[3])
 
 }  // namespace
 
-void MakeRectangle(MeshStore& store, const float points[9], int32_t FrontColor,
-                   int32_t BackColor) {
+void MakeRectangle(MeshStore& store, const float points[9], int32_t FrontColor, int32_t BackColor) {
   float v[4][3];
   for (int i = 0; i < 3; ++i) {
     for (int k = 0; k < 3; ++k) v[i][k] = points[3 * i + k];
@@ -142,12 +141,10 @@ void MakeBox(MeshStore& store, const float points[12], int32_t Color) {
   Combine(v[7], v[4], v[6], v[5]);
 
   static constexpr std::string_view kFaces[12] = {
-      "Face 0: A:1 B:0 C:3 colore:",  "Face 1: A:2 B:1 C:3 colore:",
-      "Face 2: A:5 B:1 C:2 colore:",  "Face 3: A:4 B:5 C:2 colore:",
-      "Face 4: A:5 B:4 C:7 colore:",  "Face 5: A:5 B:7 C:6 colore:",
-      "Face 6: A:6 B:3 C:0 colore:",  "Face 7: A:6 B:7 C:3 colore:",
-      "Face 8: A:0 B:1 C:6 colore:",  "Face 9: A:1 B:5 C:6 colore:",
-      "Face 10: A:3 B:7 C:2 colore:", "Face 11: A:4 B:2 C:7 colore:",
+      "Face 0: A:1 B:0 C:3 colore:", "Face 1: A:2 B:1 C:3 colore:",  "Face 2: A:5 B:1 C:2 colore:",
+      "Face 3: A:4 B:5 C:2 colore:", "Face 4: A:5 B:4 C:7 colore:",  "Face 5: A:5 B:7 C:6 colore:",
+      "Face 6: A:6 B:3 C:0 colore:", "Face 7: A:6 B:7 C:3 colore:",  "Face 8: A:0 B:1 C:6 colore:",
+      "Face 9: A:1 B:5 C:6 colore:", "Face 10: A:3 B:7 C:2 colore:", "Face 11: A:4 B:2 C:7 colore:",
   };
 
   NumberTexts numbers;

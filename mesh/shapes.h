@@ -15,8 +15,7 @@ namespace life3d {
 // Two-sided parallelogram "Rettangolo" on the consecutive corners P0, P1, P2
 // (P1 between the others): 4 vertices, 4 faces; lines 0..9. The faces wound
 // P0, P1, P2 take FrontColor, the two wound the other way BackColor.
-void MakeRectangle(MeshStore& store, const float points[9], int32_t FrontColor,
-                   int32_t BackColor);
+void MakeRectangle(MeshStore& store, const float points[9], int32_t FrontColor, int32_t BackColor);
 // Closed parallelepiped "Parallelepipedo" on the base corners P0, P1, P2 and
 // the top corner P3 above P2: 8 vertices, 12 faces, all in Color; lines 0..21.
 // Every face normal points out of the box when P3 - P2 lies on the side of

@@ -1,11 +1,11 @@
-#include "cells/scene.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <new>
+
+#include "cells/scene.h"
 
 namespace life3d {
 namespace {
@@ -36,7 +36,9 @@ struct Rgb3 {
   bool operator==(const Rgb3&) const = default;
 };
 
-Rgb3 ColourOf(const Face& f) { return {f.Red, f.Green, f.Blue}; }
+Rgb3 ColourOf(const Face& f) {
+  return {f.Red, f.Green, f.Blue};
+}
 
 TEST(BoardScene, EmptyBoardsGiveOnlyTheGroundUnlessQuick) {
   const BoardPair empty;
@@ -52,8 +54,11 @@ TEST(BoardScene, GroundTilesAreACheckerboardWithWhiteUndersides) {
   const struct {
     int i, j;
     Rgb3 upper;
-  } cases[] = {{1, 1, {100, 255, 255}}, {1, 2, {100, 155, 255}}, {2, 1, {100, 155, 255}},
-               {40, 40, {100, 255, 255}}, {7, 30, {100, 155, 255}}};
+  } cases[] = {{1, 1, {100, 255, 255}},
+               {1, 2, {100, 155, 255}},
+               {2, 1, {100, 155, 255}},
+               {40, 40, {100, 255, 255}},
+               {7, 30, {100, 155, 255}}};
   MeshStore s;
   BuildGround(s, 0.0f, 0);
   for (const auto& c : cases) {
@@ -61,8 +66,8 @@ TEST(BoardScene, GroundTilesAreACheckerboardWithWhiteUndersides) {
     const int tile = (c.i - 1) * 40 + (c.j - 1);  // tiles in order: i outer, j inner
     const float x = 40.0f * c.j, y = 40.0f * c.i;
     const Vertex* v = &s.Vertices[4 * tile];
-    const float corners[4][2] = {{x - 20, y - 20}, {x + 20, y - 20}, {x + 20, y + 20},
-                                 {x - 20, y + 20}};
+    const float corners[4][2] = {
+        {x - 20, y - 20}, {x + 20, y - 20}, {x + 20, y + 20}, {x - 20, y + 20}};
     for (int k = 0; k < 4; ++k) {
       EXPECT_EQ(v[k].X, corners[k][0]);
       EXPECT_EQ(v[k].Y, corners[k][1]);
@@ -93,10 +98,10 @@ TEST(BoardScene, BoxHeightAndColourTellTheCellsTransition) {
     BuildCellBoxes(s, boards);
     ASSERT_EQ(s.VertexCount, 8);
     ASSERT_EQ(s.FaceCount, 12);
-    const auto [minX, maxX] = std::minmax({s.Vertices[0].X, s.Vertices[1].X, s.Vertices[2].X,
-                                           s.Vertices[3].X, s.Vertices[6].X});
-    const auto [minY, maxY] = std::minmax({s.Vertices[0].Y, s.Vertices[1].Y, s.Vertices[2].Y,
-                                           s.Vertices[3].Y, s.Vertices[6].Y});
+    const auto [minX, maxX] = std::minmax(
+        {s.Vertices[0].X, s.Vertices[1].X, s.Vertices[2].X, s.Vertices[3].X, s.Vertices[6].X});
+    const auto [minY, maxY] = std::minmax(
+        {s.Vertices[0].Y, s.Vertices[1].Y, s.Vertices[2].Y, s.Vertices[3].Y, s.Vertices[6].Y});
     EXPECT_EQ(minX, 180);
     EXPECT_EQ(maxX, 220);
     EXPECT_EQ(minY, 100);

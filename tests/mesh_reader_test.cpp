@@ -1,10 +1,9 @@
-#include "mesh/reader.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "mesh/reader.h"
 #include "mesh/shapes.h"
 #include "platform/text.h"
 
@@ -51,10 +50,10 @@ TEST(ReadMeshText, RectangleExampleIsRebasedAfterABox) {
   const float box[12] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 1, 1, 1};
   MakeBox(s, box, 255);
   Read(s, {"Named Object: \"Rettangolo\"", "Tri-mesh, Vertices: 4     Faces: 4",
-           "Vertex 0: X: 20 Y: 20 Z: 0", "Vertex 1: X: 60 Y: 20 Z: 0",
-           "Vertex 2: X: 60 Y: 60 Z: 0", "Vertex 3: X: 20 Y: 60 Z: 0",
-           "Face 0:   A:0 B:1 C:2 colore: 16777060", "Face 1:   A:2 B:1 C:0 colore: 16777215",
-           "Face 2:   A:0 B:2 C:3 colore: 16777060", "Face 3:   A:0 B:3 C:2 colore: 16777215"});
+           "Vertex 0: X: 20 Y: 20 Z: 0", "Vertex 1: X: 60 Y: 20 Z: 0", "Vertex 2: X: 60 Y: 60 Z: 0",
+           "Vertex 3: X: 20 Y: 60 Z: 0", "Face 0:   A:0 B:1 C:2 colore: 16777060",
+           "Face 1:   A:2 B:1 C:0 colore: 16777215", "Face 2:   A:0 B:2 C:3 colore: 16777060",
+           "Face 3:   A:0 B:3 C:2 colore: 16777215"});
   EXPECT_EQ(s.VertexCount, 12);
   EXPECT_EQ(s.FaceCount, 16);
   const int32_t corners[4][3] = {{8, 9, 10}, {10, 9, 8}, {8, 10, 11}, {8, 11, 10}};
@@ -72,76 +71,95 @@ TEST(ReadMeshText, RectangleExampleIsRebasedAfterABox) {
   ExpectSound(s);
 }
 
+struct ReadResult {
+  int32_t vertices, faces;  // counts afterwards (the store starts with 1 vertex, 1 face)
+  float x, y, z;            // vertex 1, the first one read
+  int32_t a, b, c;          // corners of face 1
+  int red, green, blue;     // colour of face 1
+};
+
 struct ReadCase {
   const char* name;
   Lines lines;
   int32_t offsetX;
-  int32_t vertices, faces;    // counts afterwards (store starts with 1 vertex, 1 face)
-  Vertex first;               // vertex 1, the first one read
-  int32_t a, b, c;            // corners of face 1
-  uint8_t red, green, blue;   // colour of face 1
+  ReadResult result;
 };
 
 // The store holds one vertex and one face before each case, so corners show the rebasing.
 TEST(ReadMeshText, ToleratesCaseOrderAndExtraTextAndRounds) {
   const ReadCase cases[] = {
-      {"canonical", kTriangle, 0, 4, 2, {1, 2, 3}, 1, 2, 3, 0, 255, 0},
+      {"canonical", kTriangle, 0, {4, 2, 1, 2, 3, 1, 2, 3, 0, 255, 0}},
       {"mixed case",
        {"tri-mesh, vertices: 3 faces: 1", "vertex 0: x: 1 y: 2 z: 3", "VeRtEx 1: x: 4 y: 5 z: 6",
         "vertex 2: x: 7 y: 8 z: 9", "face 0: a:0 b:1 c:2 colore: 65280"},
-       0, 4, 2, {1, 2, 3}, 1, 2, 3, 0, 255, 0},
+       0,
+       {4, 2, 1, 2, 3, 1, 2, 3, 0, 255, 0}},
       {"bytes above 127 between the fields",
        {"tri-mesh, \x84\x94vertices: 3 faces: 1", "vertex 0:\x87\xff x: 1 y: 2 z: 3 \x81\x82\xa4",
-        "vertex 1: \x86X: 4 y: 5 z: 6", "vertex 2: x: 7 y: 8 z:\x20" "9", "face 0: a:0 b:1 \xba" "c:2 "
+        "vertex 1: \x86X: 4 y: 5 z: 6",
+        "vertex 2: x: 7 y: 8 z:\x20"
+        "9",
+        "face 0: a:0 b:1 \xba"
+        "c:2 "
         "\x8e\x99 c:2 colore: 65280"},
-       0, 4, 2, {1, 2, 3}, 1, 2, 3, 0, 255, 0},
+       0,
+       {4, 2, 1, 2, 3, 1, 2, 3, 0, 255, 0}},
       {"fields in any order, first occurrence wins, extra text",
        {"junk", "Tri-mesh, Faces: 1 Vertices: 3", "Vertex 0: Z: 3 Y: 2 X: 1 X: 9 trailing",
         "Vertex 2: X: 7 Y: 8 Z: 9", "Face 0: colore: 255 C:0 B:2 A:1 B:0"},
-       0, 4, 2, {1, 2, 3}, 2, 3, 1, 255, 0, 0},
+       0,
+       {4, 2, 1, 2, 3, 2, 3, 1, 255, 0, 0}},
       {"missing colore takes the default colour",
        {"Tri-mesh, Vertices: 1 Faces: 1", "Vertex 0: X: 1 Y: 2 Z: 3", "Face 0: A:0 B:0 C:0"},
-       0, 2, 2, {1, 2, 3}, 1, 1, 1, 7, 0, 0},
+       0,
+       {2, 2, 1, 2, 3, 1, 1, 1, 7, 0, 0}},
       {"offset added to the coordinate",
        {"Tri-mesh, Vertices: 1 Faces: 1", "Vertex 0: X:-20 Y: 2 Z: 3", "Face 0: A:0 B:0 C:0"},
-       100, 2, 2, {80, 2, 3}, 1, 1, 1, 7, 0, 0},
+       100,
+       {2, 2, 80, 2, 3, 1, 1, 1, 7, 0, 0}},
       {"offset and coordinate summed before one rounding to float",
        {"Tri-mesh, Vertices: 1 Faces: 1", "Vertex 0: X: 5.96046447762579867E-8 Y: 2 Z: 3",
         "Face 0: A:0 B:0 C:0"},
-       1, 2, 2, {1.00000011920928955f, 2, 3}, 1, 1, 1, 7, 0, 0},
+       1,
+       {2, 2, 1.00000011920928955f, 2, 3, 1, 1, 1, 7, 0, 0}},
       {"counts round half to even: 2.5 is 2, 3.5 is 4",
        {"Tri-mesh, Vertices: 2.5 Faces: 3.5", "Vertex 0: X: 1 Y: 2 Z: 3",
         "Vertex 1: X: 4 Y: 5 Z: 6", "Face 0: A:0 B:0 C:0", "Face 3: A:0 B:1 C:1"},
-       0, 3, 5, {1, 2, 3}, 1, 1, 1, 7, 0, 0},
+       0,
+       {3, 5, 1, 2, 3, 1, 1, 1, 7, 0, 0}},
       {"the base is added before rounding: 1 + 1.5 is 2, 1 + 0.5 is 2",
-       {"Tri-mesh, Vertices: 2 Faces: 1", "Vertex 0: X: 1 Y: 2 Z: 3",
-        "Vertex 1: X: 4 Y: 5 Z: 6", "Face 0: A:1.5 B:0.5 C:.4"},
-       0, 3, 2, {1, 2, 3}, 2, 2, 1, 7, 0, 0},
+       {"Tri-mesh, Vertices: 2 Faces: 1", "Vertex 0: X: 1 Y: 2 Z: 3", "Vertex 1: X: 4 Y: 5 Z: 6",
+        "Face 0: A:1.5 B:0.5 C:.4"},
+       0,
+       {3, 2, 1, 2, 3, 2, 2, 1, 7, 0, 0}},
       {"a list ends at its highest number, not by counting lines",
        {"Tri-mesh, Vertices: 3 Faces: 1", "Vertex 0: X: 1 Y: 2 Z: 3", "Vertex 2: X: 7 Y: 8 Z: 9",
         "Face 0: A:0 B:2 C:2"},
-       0, 4, 2, {1, 2, 3}, 1, 3, 3, 7, 0, 0},
+       0,
+       {4, 2, 1, 2, 3, 1, 3, 3, 7, 0, 0}},
       {"faces may start before the vertex list ends",
        {"Tri-mesh, Vertices: 3 Faces: 2", "Face 0: A:0 B:1 C:2", "Vertex 0: X: 1 Y: 2 Z: 3",
         "Vertex 1: X: 4 Y: 5 Z: 6", "Vertex 2: X: 7 Y: 8 Z: 9", "Face 1: A:2 B:1 C:0"},
-       0, 4, 3, {1, 2, 3}, 1, 2, 3, 7, 0, 0},
+       0,
+       {4, 3, 1, 2, 3, 1, 2, 3, 7, 0, 0}},
   };
   for (const ReadCase& c : cases) {
     SCOPED_TRACE(c.name);
     MeshStore s;
     Read(s, {"Tri-mesh, Vertices: 1 Faces: 1", "Vertex 0: X:0 Y:0 Z:0", "Face 0: A:0 B:0 C:0"});
     Read(s, c.lines, c.offsetX);
-    ASSERT_EQ(s.VertexCount, c.vertices);
-    ASSERT_EQ(s.FaceCount, c.faces);
-    EXPECT_EQ(s.Vertices[1].X, c.first.X);
-    EXPECT_EQ(s.Vertices[1].Y, c.first.Y);
-    EXPECT_EQ(s.Vertices[1].Z, c.first.Z);
-    EXPECT_EQ(s.Faces[1].A, c.a);
-    EXPECT_EQ(s.Faces[1].B, c.b);
-    EXPECT_EQ(s.Faces[1].C, c.c);
-    EXPECT_EQ(s.Faces[1].Red, c.red);
-    EXPECT_EQ(s.Faces[1].Green, c.green);
-    EXPECT_EQ(s.Faces[1].Blue, c.blue);
+    const ReadResult& e = c.result;
+    ASSERT_EQ(s.VertexCount, e.vertices);
+    ASSERT_EQ(s.FaceCount, e.faces);
+    EXPECT_EQ(s.Vertices[1].X, e.x);
+    EXPECT_EQ(s.Vertices[1].Y, e.y);
+    EXPECT_EQ(s.Vertices[1].Z, e.z);
+    EXPECT_EQ(s.Faces[1].A, e.a);
+    EXPECT_EQ(s.Faces[1].B, e.b);
+    EXPECT_EQ(s.Faces[1].C, e.c);
+    EXPECT_EQ(s.Faces[1].Red, e.red);
+    EXPECT_EQ(s.Faces[1].Green, e.green);
+    EXPECT_EQ(s.Faces[1].Blue, e.blue);
     ExpectSound(s);
   }
 }
@@ -149,16 +167,42 @@ TEST(ReadMeshText, ToleratesCaseOrderAndExtraTextAndRounds) {
 // A coordinate is the offset plus ParseNumber of the rest of the line after
 // "X:"; a colour is that number rounded to 32 bits; whatever the number text.
 TEST(ReadMeshText, ReadsEveryNumberFormAsParseNumberDoes) {
-  const char* texts[] = {"20", " 20", "-20", "-0", "+7", "007", "2.5", "-.5", "1E1", "1e1",
-                         "12D1", "5 6", "3.", ".", "-", "", "\r5", " \t\n9", "&H1F", "&hff",
-                         "16777215", "2147483648", "-2147483649", "123456789012345678",
-                         "1234567890123456789", "99999999999999999999999", "1E999", "7x"};
+  const char* texts[] = {"20",
+                         " 20",
+                         "-20",
+                         "-0",
+                         "+7",
+                         "007",
+                         "2.5",
+                         "-.5",
+                         "1E1",
+                         "1e1",
+                         "12D1",
+                         "5 6",
+                         "3.",
+                         ".",
+                         "-",
+                         "",
+                         "\r5",
+                         " \t\n9",
+                         "&H1F",
+                         "&hff",
+                         "16777215",
+                         "2147483648",
+                         "-2147483649",
+                         "123456789012345678",
+                         "1234567890123456789",
+                         "99999999999999999999999",
+                         "1E999",
+                         "7x"};
   for (const char* text : texts) {
     SCOPED_TRACE(text);
     const std::string rest = std::string(text) + " Y: 0 Z: 0";
     MeshStore s;
-    Read(s, {"Tri-mesh, Vertices: 1 Faces: 1", "Vertex 0: X:" + rest,
-             "Face 0: A:0 B:0 C:0 colore:" + std::string(text)}, 3);
+    Read(s,
+         {"Tri-mesh, Vertices: 1 Faces: 1", "Vertex 0: X:" + rest,
+          "Face 0: A:0 B:0 C:0 colore:" + std::string(text)},
+         3);
     ASSERT_EQ(s.FaceCount, 1);
     EXPECT_EQ(s.Vertices[0].X, static_cast<float>(3 + ParseNumber(UpperCase(rest))));
     uint8_t red, green, blue;
@@ -200,30 +244,42 @@ TEST(ReadMeshText, MalformedTextNeverLeavesABrokenStore) {
       {"a leading blank is no header", {" " + t, v0, v1, v2, f0}, 3, 1},
       {"a leading blank does not open the vertex list", {t, " " + v0, v1, v2, f0}, 3, 1},
       {"Face 10 does not open the face list",
-       {"Tri-mesh, Vertices: 3 Faces: 11", v0, v1, v2, "Face 10: A:0 B:1 C:2"}, 3, 1},
+       {"Tri-mesh, Vertices: 3 Faces: 11", v0, v1, v2, "Face 10: A:0 B:1 C:2"},
+       3,
+       1},
       {"vertex numbers out of range are skipped",
-       {t, v0, "Vertex 3: X:1 Y:1 Z:1", "Vertex -1: X:1 Y:1 Z:1", v1, v2, f0}, 6, 2},
+       {t, v0, "Vertex 3: X:1 Y:1 Z:1", "Vertex -1: X:1 Y:1 Z:1", v1, v2, f0},
+       6,
+       2},
       {"the out-of-range closing vertex never closes the list",
-       {t, v0, v1, "Vertex 3: X:1 Y:1 Z:1", f0}, 3, 1},
+       {t, v0, v1, "Vertex 3: X:1 Y:1 Z:1", f0},
+       3,
+       1},
       {"face numbers out of range are skipped",
        {"Tri-mesh, Vertices: 3 Faces: 2", v0, v1, v2, f0, "Face 2: A:0 B:1 C:2",
         "Face -1: A:0 B:1 C:2", "Face 1: A:0 B:1 C:2"},
-       6, 3},
+       6,
+       3},
       {"a corner out of range skips the line", {t, v0, v1, v2, "Face 0: A:0 B:1 C:3"}, 3, 1},
       {"a negative corner skips the line", {t, v0, v1, v2, "Face 0: A:-1 B:1 C:2"}, 3, 1},
       {"a vertex line without Z:", {t, v0, v1, "Vertex 2: X:1 Y:1", f0}, 3, 1},
       {"a vertex line without VERTEX and a blank", {t, v0, v1, "Vertex:2 X:1 Y:1 Z:1", f0}, 3, 1},
       {"a face line without the blank before A:", {t, v0, v1, v2, "Face 0:A:0 B:1 C:2"}, 3, 1},
-      {"a face line without FACE and a blank", {t, v0, v1, v2, "Face 0", "Face:0 A:0 B:1 C:2"},
-       3, 1},
+      {"a face line without FACE and a blank",
+       {t, v0, v1, v2, "Face 0", "Face:0 A:0 B:1 C:2"},
+       3,
+       1},
       {"a face list that never ends", {"Tri-mesh, Vertices: 3 Faces: 2", v0, v1, v2, f0}, 3, 1},
       {"a face list that ends before the vertex list", {t, v0, v1, f0, v2}, 3, 1},
       {"a face list that ends before a longer vertex list",
        {"Tri-mesh, Vertices: 5 Faces: 1", v0, v1, v2, "Vertex 3: X:1 Y:1 Z:1",
         "Face 0: A:0 B:0 C:0", "Vertex 4: X:1 Y:1 Z:1"},
-       3, 1},
+       3,
+       1},
       {"a header inside an open list drops the open object",
-       {t, v0, v1, "Tri-mesh, Vertices: 1 Faces: 1", v0, "Face 0: A:0 B:0 C:0"}, 4, 2},
+       {t, v0, v1, "Tri-mesh, Vertices: 1 Faces: 1", v0, "Face 0: A:0 B:0 C:0"},
+       4,
+       2},
       {"vertex and face lines before any header", {v0, v1, v2, f0}, 3, 1},
       {"N = 0", {"Tri-mesh, Vertices: 0 Faces: 1", f0}, 3, 1},
       {"M = 0", {"Tri-mesh, Vertices: 3 Faces: 0", v0, v1, v2}, 3, 1},
@@ -234,15 +290,24 @@ TEST(ReadMeshText, MalformedTextNeverLeavesABrokenStore) {
       {"count beyond 32 bits", {"Tri-mesh, Vertices: 3E9 Faces: 1", v0, v1, v2, f0}, 3, 1},
       {"count beyond any range", {"Tri-mesh, Vertices: 1E99999 Faces: 1", v0, v1, v2, f0}, 3, 1},
       {"2e9 vertices are not allocated",
-       {"Tri-mesh, Vertices: 2E9 Faces: 1", v0, "Vertex 1999999999: X:1 Y:1 Z:1", f0}, 3, 1},
+       {"Tri-mesh, Vertices: 2E9 Faces: 1", v0, "Vertex 1999999999: X:1 Y:1 Z:1", f0},
+       3,
+       1},
       {"a scene beyond the vertex limit",
-       {"Tri-mesh, Vertices: 98302 Faces: 1", v0, "Vertex 98301: X:1 Y:1 Z:1", f0}, 3, 1},
+       {"Tri-mesh, Vertices: 98302 Faces: 1", v0, "Vertex 98301: X:1 Y:1 Z:1", f0},
+       3,
+       1},
       {"a scene at the vertex limit",
-       {"Tri-mesh, Vertices: 98301 Faces: 1", v0, "Vertex 98300: X:1 Y:1 Z:1", f0}, 98304, 2},
+       {"Tri-mesh, Vertices: 98301 Faces: 1", v0, "Vertex 98300: X:1 Y:1 Z:1", f0},
+       98304,
+       2},
       {"a scene beyond the face limit",
-       {"Tri-mesh, Vertices: 3 Faces: 32768", v0, v1, v2, "Face 32767: A:0 B:1 C:2"}, 3, 1},
+       {"Tri-mesh, Vertices: 3 Faces: 32768", v0, v1, v2, "Face 32767: A:0 B:1 C:2"},
+       3,
+       1},
       {"a scene at the face limit",
-       {"Tri-mesh, Vertices: 3 Faces: 32767", v0, v1, v2, f0, "Face 32766: A:0 B:1 C:2"}, 6,
+       {"Tri-mesh, Vertices: 3 Faces: 32767", v0, v1, v2, f0, "Face 32766: A:0 B:1 C:2"},
+       6,
        32768},
   };
   for (const BadCase& c : cases) {
@@ -282,7 +347,8 @@ TEST(ReadMeshText, LastLineIsClampedToTheBuffer) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.lastLine);
     MeshStore s;
-    for (size_t i = 0; i < kTriangle.size(); ++i) s.MeshLines[kMeshLinesLast - 4 + i] = kTriangle[i];
+    for (size_t i = 0; i < kTriangle.size(); ++i)
+      s.MeshLines[kMeshLinesLast - 4 + i] = kTriangle[i];
     s.MeshLastLine = c.lastLine;
     ReadMeshText(s, 0, 0, 0, 0);
     EXPECT_EQ(s.VertexCount, c.vertices);

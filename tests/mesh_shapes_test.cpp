@@ -1,10 +1,10 @@
-#include "mesh/shapes.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <string>
 #include <vector>
+
+#include "mesh/shapes.h"
 
 namespace life3d {
 namespace {
@@ -70,9 +70,8 @@ TEST(MakeBox, WritesTheBoxTextAndAppendsIt) {
   MakeBox(s, kBox, 16777215);
   EXPECT_EQ(LinesOf(s, 0, 21), kBoxLines);
   EXPECT_EQ(s.MeshLastLine, 21);
-  const std::array<float, 3> expected[8] = {{20, 20, 0},  {60, 20, 0},  {60, 60, 0},
-                                            {20, 60, 0},  {60, 60, 20}, {60, 20, 20},
-                                            {20, 20, 20}, {20, 60, 20}};
+  const std::array<float, 3> expected[8] = {{20, 20, 0},  {60, 20, 0},  {60, 60, 0},  {20, 60, 0},
+                                            {60, 60, 20}, {60, 20, 20}, {20, 20, 20}, {20, 60, 20}};
   for (int i = 0; i < 8; ++i) {
     EXPECT_EQ((std::array<float, 3>{s.Vertices[i].X, s.Vertices[i].Y, s.Vertices[i].Z}),
               expected[i])
@@ -92,8 +91,7 @@ TEST(MakeRectangle, WritesNumbersAsNumberText) {
       {-20, 255, "Vertex 0: X:-20 Y: 20 Z: 0", "Face 0:   A:0 B:1 C:2 colore: 255"},
       {0.5f, -1, "Vertex 0: X: .5 Y: 20 Z: 0", "Face 0:   A:0 B:1 C:2 colore:-1"},
       {12345678, 0, "Vertex 0: X: 1.234568E+7 Y: 20 Z: 0", "Face 0:   A:0 B:1 C:2 colore: 0"},
-      {-0.0f, 2147483647, "Vertex 0: X: 0 Y: 20 Z: 0",
-       "Face 0:   A:0 B:1 C:2 colore: 2147483647"},
+      {-0.0f, 2147483647, "Vertex 0: X: 0 Y: 20 Z: 0", "Face 0:   A:0 B:1 C:2 colore: 2147483647"},
   };
   for (const auto& c : cases) {
     MeshStore s;
