@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace life3d {
 
@@ -20,11 +21,15 @@ struct Quotient {
 
 // floor(n / d) with its remainder, d > 0.
 inline Quotient FloorDiv(Wide n, int64_t d) {
-  if (n >= INT64_MIN && n <= INT64_MAX) {  // the usual case, without 128-bit division
+  constexpr int64_t kExact = int64_t{1} << 53;
+  if (n > -kExact && n < kExact) {
+    // Below 2^53 the double quotient never rounds across a whole number, so
+    // its truncation, stepped down once for negative quotients, is the floor
+    // (and a double division is far cheaper than a 64-bit integer one).
     const int64_t m = static_cast<int64_t>(n);
-    int64_t q = m / d, r = m % d;
-    if (r < 0) --q, r += d;
-    return {q, r};
+    int64_t q = static_cast<int64_t>(static_cast<double>(m) / static_cast<double>(d));
+    if (q * d > m) --q;
+    return {q, m - q * d};
   }
   Wide q = n / d, r = n % d;
   if (r < 0) --q, r += d;
@@ -37,6 +42,19 @@ inline int64_t Clamp(Wide v, int64_t lo, int64_t hi) {
   return v < lo ? lo : v > hi ? hi : static_cast<int64_t>(v);
 }
 
+// Sets n pixels from p on. Face spans are a few pixels long, so instead of a
+// loop with a head and a tail they take 16-byte stores, the last one
+// overlapping the one before it.
+inline void SetPixels(uint32_t* p, int64_t n, uint32_t color) {
+  if (n < 4) {
+    for (int64_t i = 0; i < n; ++i) p[i] = color;
+    return;
+  }
+  const uint32_t quad[4] = {color, color, color, color};
+  for (int64_t i = 0; i < n - 4; i += 4) std::memcpy(p + i, quad, sizeof quad);
+  std::memcpy(p + n - 4, quad, sizeof quad);
+}
+
 inline void FillRow(const PixelImage& image, const Brush& brush, int64_t y, int64_t x0,
                     int64_t x1) {
   if (x0 < 0) x0 = 0;
@@ -44,7 +62,7 @@ inline void FillRow(const PixelImage& image, const Brush& brush, int64_t y, int6
   if (x0 > x1) return;
   uint32_t* row = image.pixels + y * image.width;
   if (brush.style == 0) {
-    std::fill(row + x0, row + x1 + 1, brush.color);
+    SetPixels(row + x0, x1 - x0 + 1, brush.color);
     return;
   }
   for (int64_t x = x0; x <= x1; ++x) {
@@ -84,6 +102,85 @@ struct EdgeWalk {
   }
   int64_t Floor() const { return x; }
   int64_t Ceil() const { return x + (rem > 0); }
+};
+
+// floor(n / d) for n = n0 + k * step at successive k, kept as q + r / d.
+struct FloorWalk {
+  int64_t q = 0, r = 0, d = 1, stepQ = 0, stepR = 0;
+
+  void Start(Wide n0, Wide step, int64_t divisor) {
+    d = divisor;
+    const Quotient at = FloorDiv(n0, d);
+    const Quotient by = FloorDiv(step, d);
+    q = static_cast<int64_t>(at.q), r = at.r;
+    stepQ = static_cast<int64_t>(by.q), stepR = by.r;
+  }
+  void Step() {
+    q += stepQ;
+    r += stepR;
+    if (r >= d) ++q, r -= d;
+  }
+};
+
+// The pixels of one DrawLine segment, row by row from top to bottom: on each
+// of its rows a run of one pixel (a steep segment) or of several (a flat one).
+// The runs come from solving DrawLine's rule for x, so they are the same
+// pixels. One walk w serves every kind: with cur = w(y) and next = w(y + 1)
+// the run on row y is min(cur, next + 1) .. max(cur, next - 1), clipped to
+// the segment's columns:
+//   steep:            w = the pixel's x; next lies within one of cur;
+//   flat, going right: w = F(y), the first x on row y; run F(y) .. F(y+1) - 1;
+//   flat, going left:  w = L(y), the last x on row y or below; run L(y+1) + 1 .. L(y);
+//   level:            w = x0 on its one row and x1 + 1 after it.
+struct LineRows {
+  int64_t top = 0, bottom = 0;  // rows with pixels
+  int64_t x0 = 0, x1 = 0;       // the segment's columns, x0 <= x1
+  FloorWalk walk;
+
+  // Prepares the segment for rows from max(top, y) on.
+  [[gnu::always_inline]] void Start(int64_t ax, int64_t ay, int64_t bx, int64_t by, int64_t y) {
+    x0 = std::min(ax, bx), x1 = std::max(ax, bx);
+    if (std::llabs(by - ay) > std::llabs(bx - ax)) {
+      // Steep: x = ax + floor((2 (y - ay) dx + dy) / (2 dy)) from the upper end.
+      if (ay > by) std::swap(ax, bx), std::swap(ay, by);
+      top = ay, bottom = by;
+      const int64_t dx = bx - ax, dy = by - ay;
+      if (y <= top && dy < (int64_t{1} << 30)) {  // the usual case needs no division
+        walk = FloorWalk{ax, dy, 2 * dy, dx < 0 ? -1 : 0, dx < 0 ? 2 * (dx + dy) : 2 * dx};
+      } else {
+        walk.Start(Wide{2} * (std::max(y, top) - ay) * dx + dy, Wide{2} * dx, 2 * dy);
+        walk.q += ax;
+      }
+      return;
+    }
+    // Pixel x of a flat segment sits on row y0 + floor((2 (x - x0) dy + dx) / (2 dx)),
+    // counted from its left end.
+    if (ax > bx) std::swap(ax, bx), std::swap(ay, by);
+    const int64_t dx = bx - ax, dy = by - ay;
+    if (dy == 0) {
+      top = bottom = ay;
+      walk = FloorWalk{ax, 0, 1, dx + 1, 0};
+    } else if (dy > 0) {
+      // F(y) = x0 + ceil((2 (y - y0) - 1) dx / (2 dy)).
+      top = ay, bottom = by;
+      walk.Start(Wide{2 * (std::max(y, top) - ay) - 1} * dx + 2 * dy - 1, Wide{2} * dx, 2 * dy);
+      walk.q += ax;
+    } else {
+      // L(y) = x0 + floor((1 - 2 (y - y0)) dx / (2 |dy|)).
+      top = by, bottom = ay;
+      walk.Start(Wide{1 - 2 * (std::max(y, top) - ay)} * dx, Wide{-2} * dx, -2 * dy);
+      walk.q += ax;
+    }
+  }
+
+  // Widens [lo, hi] by the run on the current row and moves to the next row.
+  void Next(int64_t& lo, int64_t& hi) {
+    const int64_t cur = walk.q;
+    walk.Step();
+    const int64_t next = walk.q;
+    lo = std::min(lo, std::max(x0, std::min(cur, next + 1)));
+    hi = std::max(hi, std::min(x1, std::max(cur, next - 1)));
+  }
 };
 
 struct Corner {
@@ -203,6 +300,52 @@ void FillTriangle(const PixelImage& image, const Brush& brush, const int32_t* xy
   if (y <= yEnd) {
     shortEdge.Start(c[1].x, c[1].y, c[2].x, c[2].y, y);
     for (; y <= yEnd; ++y) span();
+  }
+}
+
+void FillOutlinedTriangle(const PixelImage& image, uint32_t color, const int32_t* xy) {
+  Corner c[3] = {{xy[0], xy[1]}, {xy[2], xy[3]}, {xy[4], xy[5]}};
+  if (c[1].y < c[0].y) std::swap(c[0], c[1]);
+  if (c[2].y < c[1].y) std::swap(c[1], c[2]);
+  if (c[1].y < c[0].y) std::swap(c[0], c[1]);
+  if (image.width <= 0 || c[2].y < 0 || c[0].y >= image.height) return;
+  // On every row the triangle with its outline is one run of pixels, from the
+  // leftmost to the rightmost outline pixel of that row: the outline lies
+  // within half a pixel of the edges, so the interior never reaches past it
+  // and leaves no gap between the edges' runs. Above the middle corner the
+  // row meets the long edge and the upper one, below it the long edge and
+  // the lower one, on its row all three.
+  int64_t y = std::max<int64_t>(c[0].y, 0);
+  const int64_t yEnd = std::min<int64_t>(c[2].y, image.height - 1);
+  LineRows longEdge, upper, lower;
+  longEdge.Start(c[0].x, c[0].y, c[2].x, c[2].y, y);
+  upper.Start(c[0].x, c[0].y, c[1].x, c[1].y, y);
+  lower.Start(c[1].x, c[1].y, c[2].x, c[2].y, y);
+  const int64_t width = image.width;
+  auto fill = [&](int64_t lo, int64_t hi) {
+    lo = std::max<int64_t>(lo, 0);
+    hi = std::min(hi, width - 1);
+    SetPixels(image.pixels + y * width + lo, hi - lo + 1, color);
+  };
+  for (const int64_t stop = std::min(c[1].y - 1, yEnd); y <= stop; ++y) {
+    int64_t lo = INT64_MAX, hi = INT64_MIN;
+    longEdge.Next(lo, hi);
+    upper.Next(lo, hi);
+    fill(lo, hi);
+  }
+  if (y == c[1].y && y <= yEnd) {
+    int64_t lo = INT64_MAX, hi = INT64_MIN;
+    longEdge.Next(lo, hi);
+    upper.Next(lo, hi);
+    lower.Next(lo, hi);
+    fill(lo, hi);
+    ++y;
+  }
+  for (; y <= yEnd; ++y) {
+    int64_t lo = INT64_MAX, hi = INT64_MIN;
+    longEdge.Next(lo, hi);
+    lower.Next(lo, hi);
+    fill(lo, hi);
   }
 }
 

@@ -26,6 +26,16 @@ struct Brush {
   uint32_t backColor = 0;
 };
 
+// Nearest 32-bit integer, ties to even; -2147483648 for a value that is not a
+// number or lies outside the 32-bit range. The same result as RoundToInt for
+// every double, but inline: adding and removing 1.5 * 2^52 leaves a double
+// rounded to a whole number in the default rounding mode.
+inline int32_t RoundToIntInline(double v) {
+  if (!(v >= -2147483648.5 && v < 2147483647.5)) return INT32_MIN;
+  constexpr double kShift = 6755399441055744.0;  // 1.5 * 2^52
+  return static_cast<int32_t>((v + kShift) - kShift);
+}
+
 // 0x00BBGGRR colour (low 24 bits) as a 0x00RRGGBB pixel.
 inline uint32_t PixelFromColor(int32_t color) {
   const uint32_t c = static_cast<uint32_t>(color);
@@ -44,6 +54,9 @@ void DrawLine(const PixelImage& image, uint32_t color, int32_t x0, int32_t y0, i
 // Every pixel whose centre lies in the closed triangle of the three points
 // xy = {x0, y0, x1, y1, x2, y2}.
 void FillTriangle(const PixelImage& image, const Brush& brush, const int32_t* xy);
+// The same pixels as FillTriangle followed by the three DrawLine edges, all
+// in color, in one pass of one run per row: the way faces are drawn.
+void FillOutlinedTriangle(const PixelImage& image, uint32_t color, const int32_t* xy);
 // Pixels whose centre lies inside the closed polygon of n points (n <= 1024)
 // by the non-zero winding rule, or by the even-odd rule when evenOdd; centres
 // exactly on the boundary may be left out (the outline covers them).

@@ -155,14 +155,18 @@ void FillPolygon(const PolygonPoints& points, int32_t outline, int32_t fill, int
   // or out of the 32-bit range arrives as -2147483648 and is clipped like any
   // other far-away point.
   int32_t xy[2 * kMaxPolygonPoints];
-  for (int32_t k = 0; k < 2 * n; ++k) xy[k] = RoundToInt(points.xy[k]);
+  for (int32_t k = 0; k < 2 * n; ++k) xy[k] = RoundToIntInline(points.xy[k]);
 
   if (outline == -1) outline = surface->foreColor;
   outline &= 0xFFFFFF;
   if (fill == -1) fill = outline;
   if (style < 0 || style > 6) style = 0;
   const PixelImage image = ImageOf(*surface);
-
+  if (n == 3 && style == 0 && fill == outline) {
+    FillOutlinedTriangle(image, PixelFromColor(fill), xy);  // every face of a frame
+    FinishDrawing(*surface);
+    return;
+  }
   if (fill != -2) {
     const Brush brush{PixelFromColor(fill), style, surface->textBackOpaque,
                       PixelFromColor(surface->textBackColor)};

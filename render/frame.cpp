@@ -4,7 +4,7 @@
 #include <cmath>
 #include <utility>
 
-#include "platform/text.h"
+#include "platform/raster.h"
 
 namespace life3d {
 
@@ -82,7 +82,7 @@ void OrderFaces(MeshStore& store) {
     const double w = double{vy} * ux - double{vx} * uy;
     if (w > 0) {
       face.DepthSum = static_cast<float>((double{z[face.B].Z} + z[face.A].Z) + z[face.C].Z);
-      store.FaceDepth[f] = RoundToInt(face.DepthSum);
+      store.FaceDepth[f] = RoundToIntInline(face.DepthSum);
     } else {
       // Also taken when w is not a number (a corner projected to infinity).
       store.FaceDepth[f] = kBackFaceKey;
@@ -145,8 +145,9 @@ void DrawFrame(MeshStore& store, RotMatrix& rot, const Camera& camera, const Lig
     const float s = FaceShade(store, light, f);
     if (s <= 0) continue;  // a NaN shade is drawn, in black
     const Face& face = store.Faces[f];
-    const int32_t color = Rgb(RoundToInt(double{s} * face.Red), RoundToInt(double{s} * face.Green),
-                              RoundToInt(double{s} * face.Blue));
+    const int32_t color =
+        Rgb(RoundToIntInline(double{s} * face.Red), RoundToIntInline(double{s} * face.Green),
+            RoundToIntInline(double{s} * face.Blue));
     DrawFace(store, f, color);
   }
   if (times) lap(times->fill);

@@ -47,34 +47,44 @@ bool OnLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t x, int64_t y
   return y == y0 + q;
 }
 
-bool Covered(const std::vector<int32_t>& xy, bool evenOdd, int64_t x, int64_t y) {
+// Brute-force colour of a pixel under the closed polygon xy: the outline
+// where one of the one-pixel edge lines passes, else the fill inside by the
+// winding rule, else nothing (0).
+uint32_t Expected(const std::vector<int32_t>& xy, bool evenOdd, int64_t x, int64_t y,
+                  uint32_t outline, uint32_t fill) {
   const size_t n = xy.size() / 2;
   int winding = 0;
   for (size_t i = 0; i < n; ++i) {
     const size_t j = (i + 1) % n;
     const int64_t ax = xy[2 * i], ay = xy[2 * i + 1], bx = xy[2 * j], by = xy[2 * j + 1];
-    if (OnLine(ax, ay, bx, by, x, y)) return true;
+    if (OnLine(ax, ay, bx, by, x, y)) return outline;
     const Wide cross = Wide{bx - ax} * (y - ay) - Wide{x - ax} * (by - ay);
     if (ay <= y && y < by && cross > 0) ++winding;
     if (by <= y && y < ay && cross < 0) --winding;
   }
-  return n > 2 && (evenOdd ? (winding & 1) != 0 : winding != 0);
+  return n > 2 && (evenOdd ? (winding & 1) != 0 : winding != 0) ? fill : 0;
 }
 
-// Draws xy with FillPolygon and compares every pixel with the reference.
+// Draws the polygon with FillPolygon, outline and fill in one colour (the way
+// faces are drawn) and then in two, and compares every pixel with the reference.
 void ExpectCoverage(const std::vector<float>& points, bool evenOdd, int32_t width = 24,
                     int32_t height = 16) {
-  auto window = Attached(width, height);
-  PolygonPoints poly;
-  poly.count = static_cast<int32_t>(points.size() / 2);
-  std::copy(points.begin(), points.end(), poly.xy);
-  FillPolygon(poly, kInkColor, kInkColor, 0, evenOdd);
   std::vector<int32_t> xy;
   for (float v : points) xy.push_back(RoundToInt(v));
-  for (int32_t y = 0; y < height; ++y)
-    for (int32_t x = 0; x < width; ++x)
-      ASSERT_EQ(window->surface.image[y * width + x] == kInk, Covered(xy, evenOdd, x, y))
-          << "pixel " << x << "," << y << " of polygon " << ::testing::PrintToString(points);
+  for (int32_t fill : {kInkColor, 0x00FF00}) {
+    auto window = Attached(width, height);
+    PolygonPoints poly;
+    poly.count = static_cast<int32_t>(points.size() / 2);
+    std::copy(points.begin(), points.end(), poly.xy);
+    FillPolygon(poly, kInkColor, fill, 0, evenOdd);
+    for (int32_t y = 0; y < height; ++y)
+      for (int32_t x = 0; x < width; ++x) {
+        const uint32_t want = Expected(xy, evenOdd, x, y, kInk, PixelFromColor(fill));
+        ASSERT_EQ(window->surface.image[y * width + x], want == 0 ? kBlank : want)
+            << "pixel " << x << "," << y << " fill " << fill << " of polygon "
+            << ::testing::PrintToString(points);
+      }
+  }
 }
 
 TEST(Rgb, ClampsEachComponent) {
@@ -143,7 +153,8 @@ TEST(FillPolygon, PointCountsOutsideTwoTo1024DrawNothingAndTwoDrawALine) {
     FillPolygon(poly, kInkColor, kInkColor, 0, false);
     for (int32_t y = 0; y < 16; ++y)
       for (int32_t x = 0; x < 24; ++x)
-        ASSERT_EQ(window->surface.image[y * 24 + x] == kInk, c.drawsLine && OnLine(3, 4, 20, 9, x, y))
+        ASSERT_EQ(window->surface.image[y * 24 + x] == kInk,
+                  c.drawsLine && OnLine(3, 4, 20, 9, x, y))
             << "count " << c.count << " pixel " << x << "," << y;
   }
 }
@@ -170,6 +181,7 @@ TEST(FillPolygon, ExtremeCoordinatesStayOnTheImage) {
     const Brush brush{kInk, 0, false, 0};
     const int32_t n = static_cast<int32_t>(xy.size() / 2);
     if (n == 3) FillTriangle(image, brush, xy.data());
+    if (n == 3) FillOutlinedTriangle(image, kInk, xy.data());
     FillPolygonInterior(image, brush, xy.data(), n, false);
     for (int32_t i = 0; i < n; ++i) {
       const int32_t j = (i + 1) % n;
