@@ -55,21 +55,74 @@ inline void SetPixels(uint32_t* p, int64_t n, uint32_t color) {
   std::memcpy(p + n - 4, quad, sizeof quad);
 }
 
+// Marks pixels x0..x1 (on the image) of row y painted.
+inline void CountPainted(const PixelImage& image, int64_t y, int64_t count) {
+  PaintedMask& mask = *image.under;
+  mask.inRow[y] += static_cast<int32_t>(count);
+  if (mask.inRow[y] == image.width) ++mask.fullRows;
+}
+
+// Pixels x0..x1 (on the image) of row y in color, skipping painted pixels
+// when painting under. A word of the mask covers 64 pixels: a word already
+// full costs one test, a word still empty one store of its part of the span.
+inline void PaintSpan(const PixelImage& image, int64_t y, int64_t x0, int64_t x1,
+                      uint32_t color) {
+  uint32_t* row = image.pixels + y * image.width;
+  if (!image.under) {
+    SetPixels(row + x0, x1 - x0 + 1, color);
+    return;
+  }
+  if (image.under->inRow[y] == image.width) return;
+  uint64_t* words = image.under->bits + y * MaskWordsPerRow(image.width);
+  int64_t painted = 0;
+  for (int64_t x = x0; x <= x1;) {
+    const int64_t word = x >> 6, last = std::min(x1, (word << 6) + 63);
+    const uint64_t span = (~uint64_t{0} << (x & 63)) & (~uint64_t{0} >> (63 - (last & 63)));
+    uint64_t fresh = span & ~words[word];
+    words[word] |= fresh;
+    if (fresh == span) {
+      SetPixels(row + x, last - x + 1, color);
+      painted += last - x + 1;
+    } else {
+      while (fresh) {  // runs of unpainted pixels; fresh != span keeps ~(fresh >> at) non-zero
+        const int at = __builtin_ctzll(fresh);
+        const int run = __builtin_ctzll(~(fresh >> at));
+        SetPixels(row + (word << 6) + at, run, color);
+        painted += run;
+        fresh &= ~(((run == 64 ? 0 : uint64_t{1} << run) - 1) << at);
+      }
+    }
+    x = last + 1;
+  }
+  if (painted) CountPainted(image, y, painted);
+}
+
+// One pixel, at index y * width + x, respecting the mask.
+inline void PaintPixel(const PixelImage& image, int64_t x, int64_t y, uint32_t color) {
+  if (image.under) {
+    uint64_t& word = image.under->bits[y * MaskWordsPerRow(image.width) + (x >> 6)];
+    const uint64_t bit = uint64_t{1} << (x & 63);
+    if (word & bit) return;
+    word |= bit;
+    CountPainted(image, y, 1);
+  }
+  image.pixels[y * image.width + x] = color;
+}
+
 inline void FillRow(const PixelImage& image, const Brush& brush, int64_t y, int64_t x0,
                     int64_t x1) {
   if (x0 < 0) x0 = 0;
   if (x1 >= image.width) x1 = image.width - 1;
   if (x0 > x1) return;
-  uint32_t* row = image.pixels + y * image.width;
   if (brush.style == 0) {
-    SetPixels(row + x0, x1 - x0 + 1, brush.color);
+    PaintSpan(image, y, x0, x1, brush.color);
     return;
   }
   for (int64_t x = x0; x <= x1; ++x) {
     if (HatchCovers(brush.style, static_cast<int32_t>(x), static_cast<int32_t>(y)))
-      row[x] = brush.color;
+      PaintPixel(image, x, y, brush.color);
     else if (brush.opaqueBack)
-      row[x] = brush.backColor;
+      PaintPixel(image, x, y, brush.backColor);
   }
 }
 
@@ -225,14 +278,12 @@ void DrawLine(const PixelImage& image, uint32_t color, int32_t x0, int32_t y0, i
   int64_t a1 = xMajor ? x1 : y1, b1 = xMajor ? y1 : x1;
   const int64_t aSize = xMajor ? image.width : image.height;
   const int64_t bSize = xMajor ? image.height : image.width;
-  const int64_t aStride = xMajor ? 1 : image.width;
-  const int64_t bStride = xMajor ? image.width : 1;
   if (a0 > a1) std::swap(a0, a1), std::swap(b0, b1);
   const int64_t da = a1 - a0, db = b1 - b0;  // da >= |db|
 
   if (da == 0) {
     if (a0 >= 0 && a0 < aSize && b0 >= 0 && b0 < bSize)
-      image.pixels[a0 * aStride + b0 * bStride] = color;
+      PaintPixel(image, xMajor ? a0 : b0, xMajor ? b0 : a0, color);
     return;
   }
   // Pixel t (0..da) sits at a = a0 + t, b = b0 + floor((2 t db + da) / (2 da)).
@@ -257,12 +308,13 @@ void DrawLine(const PixelImage& image, uint32_t color, int32_t x0, int32_t y0, i
   const Quotient step = FloorDiv(2 * db, 2 * da);
   const int64_t stepB = static_cast<int64_t>(step.q), twoDa = 2 * da;
   int64_t rem = start.r;
-  int64_t at = (a0 + tLo) * aStride + (b0 + static_cast<int64_t>(start.q)) * bStride;
+  int64_t a = a0 + tLo, b = b0 + static_cast<int64_t>(start.q);
   for (int64_t t = tLo; t <= tHi; ++t) {
-    image.pixels[at] = color;
-    at += aStride + stepB * bStride;
+    PaintPixel(image, xMajor ? a : b, xMajor ? b : a, color);
+    ++a;
+    b += stepB;
     rem += step.r;
-    if (rem >= twoDa) rem -= twoDa, at += bStride;
+    if (rem >= twoDa) rem -= twoDa, ++b;
   }
 }
 
@@ -325,7 +377,7 @@ void FillOutlinedTriangle(const PixelImage& image, uint32_t color, const int32_t
   auto fill = [&](int64_t lo, int64_t hi) {
     lo = std::max<int64_t>(lo, 0);
     hi = std::min(hi, width - 1);
-    SetPixels(image.pixels + y * width + lo, hi - lo + 1, color);
+    if (lo <= hi) PaintSpan(image, y, lo, hi, color);
   };
   for (const int64_t stop = std::min(c[1].y - 1, yEnd); y <= stop; ++y) {
     int64_t lo = INT64_MAX, hi = INT64_MIN;

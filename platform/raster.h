@@ -10,11 +10,28 @@
 
 namespace life3d {
 
-// A row-major image of 0x00RRGGBB pixels owned by someone else.
+// Which pixels have been painted since painting under began: one bit per
+// pixel, rows of (width + 63) / 64 words, a count per row and of full rows.
+struct PaintedMask {
+  uint64_t* bits = nullptr;
+  int32_t* inRow = nullptr;
+  int32_t fullRows = 0;
+};
+
+// A row-major image of 0x00RRGGBB pixels owned by someone else. With a mask
+// the image is painted under: a pixel already painted keeps its colour.
 struct PixelImage {
   uint32_t* pixels = nullptr;
   int32_t width = 0, height = 0;
+  PaintedMask* under = nullptr;
 };
+
+// Words of PaintedMask::bits per row of an image width pixels wide.
+inline int32_t MaskWordsPerRow(int32_t width) { return (width + 63) / 64; }
+// Whether painting under leaves nothing of the image to paint.
+inline bool FullyPainted(const PixelImage& image) {
+  return image.under && image.under->fullRows >= image.height;
+}
 
 // What fills an area: a solid colour or a hatch (styles 1..6: horizontal,
 // vertical, forward diagonal, backward diagonal, cross, diagonal cross) whose

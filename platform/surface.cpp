@@ -39,7 +39,8 @@ FontState MakeFont(std::string_view face, int32_t points, int32_t style) {
 }
 
 PixelImage ImageOf(DrawingSurface& surface) {
-  return PixelImage{surface.image.data(), surface.width, surface.height};
+  return PixelImage{surface.image.data(), surface.width, surface.height,
+                    surface.paintingUnder ? &surface.painted : nullptr};
 }
 
 // Without deferred drawing every drawing operation publishes its result.
@@ -162,11 +163,22 @@ void FillPolygon(const PolygonPoints& points, int32_t outline, int32_t fill, int
   if (fill == -1) fill = outline;
   if (style < 0 || style > 6) style = 0;
   const PixelImage image = ImageOf(*surface);
+  if (FullyPainted(image)) return;
   if (n == 3 && style == 0 && fill == outline) {
     FillOutlinedTriangle(image, PixelFromColor(fill), xy);  // every face of a frame
     FinishDrawing(*surface);
     return;
   }
+  const uint32_t pen = PixelFromColor(outline);
+  auto drawOutline = [&] {
+    const int32_t edges = n == 2 ? 1 : n;  // a two-point polygon is one segment there and back
+    for (int32_t i = 0; i < edges; ++i) {
+      const int32_t j = (i + 1) % n;
+      DrawLine(image, pen, xy[2 * i], xy[2 * i + 1], xy[2 * j], xy[2 * j + 1]);
+    }
+  };
+  // The outline lies over the fill, so painting under draws it first.
+  if (image.under) drawOutline();
   if (fill != -2) {
     const Brush brush{PixelFromColor(fill), style, surface->textBackOpaque,
                       PixelFromColor(surface->textBackColor)};
@@ -175,12 +187,7 @@ void FillPolygon(const PolygonPoints& points, int32_t outline, int32_t fill, int
     else
       FillPolygonInterior(image, brush, xy, n, alternate);
   }
-  const uint32_t pen = PixelFromColor(outline);
-  const int32_t edges = n == 2 ? 1 : n;  // a two-point polygon is one segment there and back
-  for (int32_t i = 0; i < edges; ++i) {
-    const int32_t j = (i + 1) % n;
-    DrawLine(image, pen, xy[2 * i], xy[2 * i + 1], xy[2 * j], xy[2 * j + 1]);
-  }
+  if (!image.under) drawOutline();
   FinishDrawing(*surface);
 }
 
@@ -188,6 +195,26 @@ void RedrawSurface() {
   DrawingSurface* surface = CurrentSurface();
   if (!surface || !surface->present) return;
   surface->present(*surface, surface->presentContext);
+}
+
+bool BeginPaintingUnder() {
+  DrawingSurface* surface = CurrentSurface();
+  if (!surface) return false;
+  const size_t words = static_cast<size_t>(MaskWordsPerRow(surface->width)) * surface->height;
+  try {
+    // Same size every frame, so after the first one this never allocates.
+    surface->paintedBits.assign(words, 0);
+    surface->paintedInRow.assign(static_cast<size_t>(surface->height), 0);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  surface->painted = PaintedMask{surface->paintedBits.data(), surface->paintedInRow.data(), 0};
+  surface->paintingUnder = true;
+  return true;
+}
+
+void EndPaintingUnder() {
+  if (DrawingSurface* surface = CurrentSurface()) surface->paintingUnder = false;
 }
 
 int32_t Rgb(int32_t red, int32_t green, int32_t blue) {

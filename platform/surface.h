@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/raster.h"
+
 namespace life3d {
 
 inline constexpr uint32_t kDeferredRedraw = 0x80;
@@ -50,6 +52,11 @@ struct DrawingSurface {
   int32_t penStyle = 0, penWidth = 0;
   PresentFn present = nullptr;     // nobody shows the image when null
   void* presentContext = nullptr;
+  // Painting under (BeginPaintingUnder): the pixels painted since it began.
+  bool paintingUnder = false;
+  PaintedMask painted;                 // points into the two arrays below
+  std::vector<uint64_t> paintedBits;   // MaskWordsPerRow(width) words per row
+  std::vector<int32_t> paintedInRow;
 };
 
 // A top-level graphics window with its one drawing surface (control id 0).
@@ -101,6 +108,13 @@ void FillPolygon(const PolygonPoints& points, int32_t outline, int32_t fill, int
                  bool alternate);
 // Hands the finished image to whoever shows it and returns once it is copied.
 void RedrawSurface();
+// Until EndPaintingUnder, ClearSurface and FillPolygon paint only pixels that
+// nothing has painted since this call, so shapes drawn nearest first give the
+// picture that drawing them farthest first gives. False (and no change) when
+// there is no current surface or no memory for the record of painted pixels.
+bool BeginPaintingUnder();
+// Back to painting over.
+void EndPaintingUnder();
 // Packs red, green, blue (each clamped to 0..255) as 0x00BBGGRR.
 int32_t Rgb(int32_t red, int32_t green, int32_t blue);
 

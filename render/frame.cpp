@@ -39,6 +39,20 @@ void SortDescending(int32_t* key, int32_t* tag, int32_t lo, int32_t hi) {
   }
 }
 
+// Whether a corner projects more than one image size beyond the image, or to
+// no point at all: then faces may be huge, as when the camera is close to or
+// inside the scene.
+bool ReachesFarOffImage(const MeshStore& store) {
+  const DrawingSurface* surface = CurrentSurface();
+  if (!surface) return false;
+  const float w = static_cast<float>(surface->width), h = static_cast<float>(surface->height);
+  for (int32_t i = 0; i < store.VertexCount; ++i) {
+    const ScreenPoint& p = store.ScreenPoints[i];
+    if (!(p.X >= -w && p.X <= 2 * w && p.Y >= -h && p.Y <= 2 * h)) return true;
+  }
+  return false;
+}
+
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
       .count();
@@ -139,9 +153,14 @@ void DrawFrame(MeshStore& store, RotMatrix& rot, const Camera& camera, const Lig
   OrderFaces(store);
   if (times) lap(times->order);
 
+  // Ordinary frames are painted far to near. When faces may be huge,
+  // hundreds of them can each cover the whole image; then they are painted
+  // nearest first, each only where no nearer face has been painted: the same
+  // picture, but a face hidden behind nearer ones costs almost nothing.
+  const bool under = ReachesFarOffImage(store) && BeginPaintingUnder();
   const int32_t count = store.FaceCount;
-  for (int32_t p = 0; p < count; ++p) {
-    const int32_t f = store.FaceOrder[p];
+  for (int32_t k = 0; k < count; ++k) {
+    const int32_t f = store.FaceOrder[under ? count - 1 - k : k];
     const float s = FaceShade(store, light, f);
     if (s <= 0) continue;  // a NaN shade is drawn, in black
     const Face& face = store.Faces[f];
@@ -152,6 +171,7 @@ void DrawFrame(MeshStore& store, RotMatrix& rot, const Camera& camera, const Lig
   }
   if (times) lap(times->fill);
 
+  if (under) EndPaintingUnder();
   RedrawSurface();
   if (times) times->whole = MillisecondsSince(start);
 }

@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include "platform/text.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -75,19 +77,39 @@ TEST(FirstFrame, ShowsBackgroundGroundAndDyingBoxesTheSameEveryRun) {
   EXPECT_NE(image, FirstFrame(43200.5, 960, 540));
 }
 
-TEST(FirstFrame, CameraInsideTheSceneDrawsOnlyOnTheImage) {
+// The frame DrawSceneFrame has just drawn, painted again far to near over a
+// cleared image, face by face.
+std::vector<uint32_t> RepaintFarToNear(Life3D& app) {
+  AttachSurface(app.SceneWindow, 0, true);
+  ClearSurface(kBackgroundColor, 0);
+  const MeshStore& mesh = app.mesh;
+  for (int32_t p = 0; p < mesh.FaceCount; ++p) {
+    const int32_t f = mesh.FaceOrder[p];
+    const float s = FaceShade(mesh, app.light, f);
+    if (s <= 0) continue;
+    const Face& face = mesh.Faces[f];
+    DrawFace(mesh, f, Rgb(RoundToInt(s * face.Red), RoundToInt(s * face.Green), RoundToInt(s * face.Blue)));
+  }
+  return app.SceneWindow->surface.image;
+}
+
+TEST(DrawSceneFrame, CameraInsideTheScenePaintsTheFarToNearPicture) {
   // Zoff near and below 0 puts the camera among the boxes: corners project to
-  // huge, infinite or mirrored points.
-  for (float zoff : {0.0f, 20.0f, -300.0f}) {
+  // huge, infinite or mirrored points and faces cover the whole image.
+  const struct {
+    float zoff, angleX;
+  } cases[] = {{5000, -136}, {0, -136}, {20, -136}, {-300, -136}, {0, -180}, {5, -179}, {1200, -160}};
+  for (const auto& c : cases) {
     auto app = std::make_unique<Life3D>();
     StartUp(*app, 600.0, 320, 200);
-    app->camera.Zoff = zoff;
+    app->camera.Zoff = c.zoff;
+    app->Temp_Mouse_x = c.angleX;
     std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(320, 200));
     app->SceneWindow = window.get();
     DrawSceneFrame(*app);
-    EXPECT_NE(std::count(window->surface.image.begin(), window->surface.image.end(), 0x808080u),
-              320 * 200)
-        << zoff;
+    const std::vector<uint32_t> frame = window->surface.image;
+    EXPECT_NE(std::count(frame.begin(), frame.end(), 0x808080u), 320 * 200) << c.zoff;
+    EXPECT_EQ(frame, RepaintFarToNear(*app)) << c.zoff << " " << c.angleX;
   }
 }
 

@@ -229,6 +229,49 @@ TEST(FillPolygon, ColoursAndBrushes) {
   EXPECT_EQ(window->surface.image[6 * 16 + 8], 0x00FF00u) << "x = 8 lies on a vertical hatch line";
 }
 
+TEST(PaintingUnder, ShapesNearestFirstGiveThePictureOfShapesFarthestFirst) {
+  const struct {
+    const char* name;
+    float lo, hi;  // corner coordinates
+    int32_t points, style;
+    bool twoColours;
+  } cases[] = {
+      {"faces", -5, 45, 3, 0, false},
+      {"faces much larger than the image", -1e6f, 1e6f, 3, 0, false},
+      {"triangles with another outline", -5, 45, 3, 0, true},
+      {"hatched quadrilaterals", -5, 45, 4, 6, true},
+      {"pentagons", -5, 45, 5, 0, false},
+  };
+  std::mt19937 gen(17);
+  for (const auto& c : cases) {
+    std::uniform_real_distribution<float> coord(c.lo, c.hi);
+    std::vector<PolygonPoints> shapes(40);
+    std::vector<int32_t> colours;
+    for (PolygonPoints& shape : shapes) {
+      shape.count = c.points;
+      for (int k = 0; k < 2 * c.points; ++k) shape.xy[k] = coord(gen);
+      colours.push_back(static_cast<int32_t>(gen() & 0xFFFFFF));
+    }
+    auto draw = [&](size_t i) {
+      FillPolygon(shapes[i], colours[i], c.twoColours ? colours[i] ^ 0x00FF00 : colours[i], c.style,
+                  false);
+    };
+    auto over = Attached(40, 30);
+    SetBackColor(-2);
+    for (size_t i = 0; i < shapes.size(); ++i) draw(i);
+    auto under = Attached(40, 30);
+    SetBackColor(-2);
+    ASSERT_TRUE(BeginPaintingUnder());
+    for (size_t i = shapes.size(); i-- > 0;) draw(i);
+    EndPaintingUnder();
+    EXPECT_EQ(under->surface.image, over->surface.image) << c.name;
+    // Painting over again afterwards.
+    draw(0);
+    ClearSurface(0x0000FF, 0);
+    EXPECT_EQ(under->surface.image[0], 0xFF0000u) << c.name;
+  }
+}
+
 TEST(ClearSurface, SolidAndHatchStyles) {
   for (int32_t style = 0; style <= 7; ++style) {
     for (bool opaque : {false, true}) {
