@@ -43,14 +43,19 @@ inline int64_t Clamp(Wide v, int64_t lo, int64_t hi) {
 }
 
 // Sets n pixels from p on. Face spans are a few pixels long, so instead of a
-// loop with a head and a tail they take 16-byte stores, the last one
-// overlapping the one before it.
+// loop with a head and a tail they take 16-byte stores (8-byte ones below 4
+// pixels), the last one overlapping the one before it.
 inline void SetPixels(uint32_t* p, int64_t n, uint32_t color) {
+  const uint32_t quad[4] = {color, color, color, color};
   if (n < 4) {
-    for (int64_t i = 0; i < n; ++i) p[i] = color;
+    if (n >= 2) {
+      std::memcpy(p, quad, 8);
+      std::memcpy(p + n - 2, quad, 8);
+    } else if (n == 1) {
+      *p = color;
+    }
     return;
   }
-  const uint32_t quad[4] = {color, color, color, color};
   for (int64_t i = 0; i < n - 4; i += 4) std::memcpy(p + i, quad, sizeof quad);
   std::memcpy(p + n - 4, quad, sizeof quad);
 }
@@ -65,10 +70,11 @@ inline void CountPainted(const PixelImage& image, int64_t y, int64_t count) {
 // Pixels x0..x1 (on the image) of row y in color, skipping painted pixels
 // when painting under. A word of the mask covers 64 pixels: a word already
 // full costs one test, a word still empty one store of its part of the span.
-inline void PaintSpan(const PixelImage& image, int64_t y, int64_t x0, int64_t x1,
-                      uint32_t color) {
+template <bool kUnder>
+inline void PaintSpanAs(const PixelImage& image, int64_t y, int64_t x0, int64_t x1,
+                        uint32_t color) {
   uint32_t* row = image.pixels + y * image.width;
-  if (!image.under) {
+  if constexpr (!kUnder) {
     SetPixels(row + x0, x1 - x0 + 1, color);
     return;
   }
@@ -95,6 +101,14 @@ inline void PaintSpan(const PixelImage& image, int64_t y, int64_t x0, int64_t x1
     x = last + 1;
   }
   if (painted) CountPainted(image, y, painted);
+}
+
+inline void PaintSpan(const PixelImage& image, int64_t y, int64_t x0, int64_t x1,
+                      uint32_t color) {
+  if (image.under)
+    PaintSpanAs<true>(image, y, x0, x1, color);
+  else
+    PaintSpanAs<false>(image, y, x0, x1, color);
 }
 
 // One pixel, at index y * width + x, respecting the mask.
@@ -355,7 +369,10 @@ void FillTriangle(const PixelImage& image, const Brush& brush, const int32_t* xy
   }
 }
 
-void FillOutlinedTriangle(const PixelImage& image, uint32_t color, const int32_t* xy) {
+namespace {
+
+template <bool kUnder>
+void FillOutlinedTriangleAs(const PixelImage& image, uint32_t color, const int32_t* xy) {
   Corner c[3] = {{xy[0], xy[1]}, {xy[2], xy[3]}, {xy[4], xy[5]}};
   if (c[1].y < c[0].y) std::swap(c[0], c[1]);
   if (c[2].y < c[1].y) std::swap(c[1], c[2]);
@@ -377,7 +394,7 @@ void FillOutlinedTriangle(const PixelImage& image, uint32_t color, const int32_t
   auto fill = [&](int64_t lo, int64_t hi) {
     lo = std::max<int64_t>(lo, 0);
     hi = std::min(hi, width - 1);
-    if (lo <= hi) PaintSpan(image, y, lo, hi, color);
+    if (lo <= hi) PaintSpanAs<kUnder>(image, y, lo, hi, color);
   };
   for (const int64_t stop = std::min(c[1].y - 1, yEnd); y <= stop; ++y) {
     int64_t lo = INT64_MAX, hi = INT64_MIN;
@@ -399,6 +416,15 @@ void FillOutlinedTriangle(const PixelImage& image, uint32_t color, const int32_t
     lower.Next(lo, hi);
     fill(lo, hi);
   }
+}
+
+}  // namespace
+
+void FillOutlinedTriangle(const PixelImage& image, uint32_t color, const int32_t* xy) {
+  if (image.under)
+    FillOutlinedTriangleAs<true>(image, color, xy);
+  else
+    FillOutlinedTriangleAs<false>(image, color, xy);
 }
 
 void FillPolygonInterior(const PixelImage& image, const Brush& brush, const int32_t* xy,

@@ -156,7 +156,11 @@ void FillPolygon(const PolygonPoints& points, int32_t outline, int32_t fill, int
   // or out of the 32-bit range arrives as -2147483648 and is clipped like any
   // other far-away point.
   int32_t xy[2 * kMaxPolygonPoints];
-  for (int32_t k = 0; k < 2 * n; ++k) xy[k] = RoundToIntInline(points.xy[k]);
+  if (n == 3) {
+    for (int32_t k = 0; k < 6; ++k) xy[k] = RoundToIntInline(points.xy[k]);
+  } else {
+    for (int32_t k = 0; k < 2 * n; ++k) xy[k] = RoundToIntInline(points.xy[k]);
+  }
 
   if (outline == -1) outline = surface->foreColor;
   outline &= 0xFFFFFF;
