@@ -78,6 +78,9 @@ struct WindowSystem {
   int32_t panelX = 0, panelY = 0;
   bool quit = false;
   std::vector<Slot*> slots;
+  // Window thread only.
+  Panel panel;
+  KeyMapState keyMap;
 };
 
 // Never destroyed: the window thread may still run while the process exits.
@@ -85,10 +88,6 @@ WindowSystem& System() {
   static WindowSystem* system = new WindowSystem;
   return *system;
 }
-
-// The window thread's own state.
-Panel thePanel;
-KeyMapState theKeyMap;
 
 // Console colours by attribute nibble, as a PC text screen shows them.
 constexpr std::array<uint32_t, 16> kTextColors = {
@@ -214,7 +213,7 @@ bool RefreshPanel(Panel& panel) {
 }
 
 // Puts the slot's last frame and the panel in front of it on the screen.
-void ShowSlot(Slot& slot) {
+void ShowSlot(Slot& slot, const Panel& panel) {
   slot.needsShow = false;
   if (slot.sdl == nullptr) return;
   SDL_Surface* screen = SDL_GetWindowSurface(slot.sdl);
@@ -225,11 +224,11 @@ void ShowSlot(Slot& slot) {
     SDL_ConvertPixels(width, height, kImageFormat, slot.frame.data(), slot.width * 4,
                       screen->format->format, screen->pixels, screen->pitch);
   }
-  if (thePanel.shown && thePanel.image != nullptr) {
+  if (panel.shown && panel.image != nullptr) {
     int windowX = 0, windowY = 0;
     SDL_GetWindowPosition(slot.sdl, &windowX, &windowY);
-    SDL_Rect place{thePanel.x - windowX, thePanel.y - windowY, 0, 0};
-    SDL_BlitSurface(thePanel.image, nullptr, screen, &place);
+    SDL_Rect place{panel.x - windowX, panel.y - windowY, 0, 0};
+    SDL_BlitSurface(panel.image, nullptr, screen, &place);
   }
   SDL_UpdateWindowSurface(slot.sdl);
 }
@@ -287,7 +286,7 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request) 
   window->surface.presentContext = slot;
   system.slots.push_back(slot);
   system.error.clear();
-  ShowSlot(*slot);
+  ShowSlot(*slot, system.panel);
   return window;
 }
 
@@ -347,12 +346,12 @@ void HandleEvent(WindowSystem& system, const SDL_Event& event) {
       }
       break;
     case SDL_KEYDOWN:
-      if (std::string key = KeyTextForKeyDown(theKeyMap, event.key.keysym); !key.empty()) {
+      if (std::string key = KeyTextForKeyDown(system.keyMap, event.key.keysym); !key.empty()) {
         PushKey(key);
       }
       break;
     case SDL_TEXTINPUT:
-      for (char c : KeyTextsForTextInput(theKeyMap, event.text.text)) {
+      for (char c : KeyTextsForTextInput(system.keyMap, event.text.text)) {
         PushKey(std::string_view(&c, 1));
       }
       break;
@@ -385,7 +384,7 @@ void RunWindowThread() {
   SDL_Rect bounds{};
   SDL_GetDisplayBounds(0, &bounds);
   SDL_StartTextInput();
-  OpenPanelFont(thePanel);
+  OpenPanelFont(system.panel);
   {
     std::lock_guard<std::mutex> lock(system.mutex);
     system.desktopWidth = bounds.x + bounds.w;
@@ -408,15 +407,15 @@ void RunWindowThread() {
       if (system.framesOffered) TakeFrames(system);
       if (system.panelRequested) {
         system.panelRequested = false;
-        thePanel.shown = system.panelShown;
-        thePanel.x = system.panelX;
-        thePanel.y = system.panelY;
-        thePanel.rendered = false;
+        system.panel.shown = system.panelShown;
+        system.panel.x = system.panelX;
+        system.panel.y = system.panelY;
+        system.panel.rendered = false;
       }
     }
-    const bool panelChanged = RefreshPanel(thePanel);
+    const bool panelChanged = RefreshPanel(system.panel);
     for (Slot* slot : system.slots) {
-      if (slot->needsShow || panelChanged) ShowSlot(*slot);
+      if (slot->needsShow || panelChanged) ShowSlot(*slot, system.panel);
     }
     // Sleeps 1 ms between looks at the desktop's events unless work comes.
     std::unique_lock<std::mutex> lock(system.mutex);
@@ -428,7 +427,7 @@ void RunWindowThread() {
   for (Slot* slot : system.slots) {
     if (!slot->closed) CloseSlot(system, *slot);
   }
-  ClosePanelFont(thePanel);
+  ClosePanelFont(system.panel);
   SDL_Quit();
   std::lock_guard<std::mutex> lock(system.mutex);
   system.state = ThreadState::kEnded;

@@ -5,11 +5,13 @@ source "$(dirname "${BASH_SOURCE[0]}")/support/x11.bash"
 e2e_init "${1:-}"
 start_display
 
-setsid "$LIFE3D" </dev/null >"$E2E_TMP/out" 2>"$E2E_TMP/err" &
+setsid -w "$LIFE3D" </dev/null >"$E2E_TMP/out" 2>"$E2E_TMP/err" &
 program=$!
 E2E_PIDS+=("$program")
 
-wait_until 20 find_window >/dev/null || fail "no window titled '$WINDOW_TITLE'"
+wait_until 20 find_window >/dev/null ||
+  fail "no window titled '$WINDOW_TITLE'; running: $(kill -0 "$program" 2>&1 && echo yes)," \
+    "said: $(cat "$E2E_TMP/out" "$E2E_TMP/err")"
 window="$(find_window)"
 wait_until 20 scene_with_ground || fail "no first picture: $(colours scene)"
 

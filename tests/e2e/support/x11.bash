@@ -19,6 +19,18 @@ E2E_TMUX=""
 
 fail() {
   echo "FAIL: $*" >&2
+  if [ -n "${DISPLAY:-}" ]; then
+    echo "--- windows on $DISPLAY:" >&2
+    xwininfo -root -tree 2>&1 | grep -E '^ +0x|rror' >&2
+  fi
+  if [ -n "$E2E_TMUX" ]; then
+    echo "--- terminal:" >&2
+    terminal_text >&2
+  fi
+  local log
+  for log in xvfb.log stderr; do
+    [ -s "$E2E_TMP/$log" ] && { echo "--- $log:" >&2; cat "$E2E_TMP/$log" >&2; }
+  done
   exit 1
 }
 
@@ -58,15 +70,17 @@ wait_until() {
 
 # A 1920x1080 virtual screen on a display number the server picks itself.
 start_display() {
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$E2E_TMP/display" \
+  # -noreset: the probe below is the first client to leave, and a server that
+  # resets then refuses the next clients for a moment.
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$E2E_TMP/display" \
     >"$E2E_TMP/xvfb.log" 2>&1 &
   E2E_PIDS+=($!)
   wait_until 20 test -s "$E2E_TMP/display" || fail "Xvfb did not start"
   export DISPLAY=":$(head -n 1 "$E2E_TMP/display")"
-  wait_until 10 xdpyinfo_ok || fail "display $DISPLAY does not answer"
+  wait_until 10 display_answers || fail "display $DISPLAY does not answer"
 }
 
-xdpyinfo_ok() { xwininfo -root >/dev/null 2>&1; }
+display_answers() { xwininfo -root >/dev/null 2>&1; }
 
 # Runs life3d in a tmux pane shown in an xterm. The pane records the terminal
 # settings before and after the run and the exit status in the scratch folder.
