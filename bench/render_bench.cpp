@@ -102,7 +102,8 @@ void BM_FillTriangle(benchmark::State& state) {
   const float side = static_cast<float>(state.range(0));
   PolygonPoints points;
   points.count = 3;
-  const float xy[6] = {100.3f, 50.6f, 100.3f + side, 50.2f + side / 3, 100.8f + side / 2, 50.1f + side};
+  const float xy[6] = {100.3f,      50.6f, 100.3f + side, 50.2f + side / 3, 100.8f + side / 2,
+                       50.1f + side};
   std::copy(xy, xy + 6, points.xy);
   for (auto _ : state) FillPolygon(points, 0x3366CC, 0x3366CC, 0, false);
 }

@@ -82,7 +82,8 @@ int main(int argc, char** argv) {
   }
 
   // SDL2: the same triangles as one SDL_RenderGeometry call, flushed.
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 32, SDL_PIXELFORMAT_RGB888);
+  SDL_Surface* surface =
+      SDL_CreateRGBSurfaceWithFormat(0, kWidth, kHeight, 32, SDL_PIXELFORMAT_RGB888);
   SDL_Renderer* renderer = surface ? SDL_CreateSoftwareRenderer(surface) : nullptr;
   if (!renderer) {
     std::fprintf(stderr, "life3d_sdl_compare: %s\n", SDL_GetError());

@@ -39,8 +39,8 @@ bool Encode(PngJob& job, const DrawingSurface& surface) {
   if (setjmp(png_jmpbuf(job.png))) return false;
   png_init_io(job.png, job.file);
   png_set_IHDR(job.png, job.info, static_cast<png_uint_32>(surface.width),
-               static_cast<png_uint_32>(surface.height), 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+               static_cast<png_uint_32>(surface.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(job.png, job.info);
   for (int32_t y = 0; y < surface.height; ++y) {
     const uint32_t* pixel = surface.image.data() + static_cast<size_t>(y) * surface.width;

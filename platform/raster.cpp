@@ -36,7 +36,9 @@ inline Quotient FloorDiv(Wide n, int64_t d) {
   return {q, static_cast<int64_t>(r)};
 }
 
-inline Wide CeilDiv(Wide n, int64_t d) { return -FloorDiv(-n, d).q; }
+inline Wide CeilDiv(Wide n, int64_t d) {
+  return -FloorDiv(-n, d).q;
+}
 
 inline int64_t Clamp(Wide v, int64_t lo, int64_t hi) {
   return v < lo ? lo : v > hi ? hi : static_cast<int64_t>(v);
@@ -103,8 +105,7 @@ inline void PaintSpanAs(const PixelImage& image, int64_t y, int64_t x0, int64_t 
   if (painted) CountPainted(image, y, painted);
 }
 
-inline void PaintSpan(const PixelImage& image, int64_t y, int64_t x0, int64_t x1,
-                      uint32_t color) {
+inline void PaintSpan(const PixelImage& image, int64_t y, int64_t x0, int64_t x1, uint32_t color) {
   if (image.under)
     PaintSpanAs<true>(image, y, x0, x1, color);
   else
@@ -268,13 +269,20 @@ bool HatchCovers(int32_t style, int32_t x, int32_t y) {
   const bool forward = ((x - y) & 7) == 0;   // "\" on a y-down image
   const bool backward = ((x + y) & 7) == 0;  // "/"
   switch (style) {
-    case 1: return horizontal;
-    case 2: return vertical;
-    case 3: return forward;
-    case 4: return backward;
-    case 5: return horizontal || vertical;
-    case 6: return forward || backward;
-    default: return true;
+    case 1:
+      return horizontal;
+    case 2:
+      return vertical;
+    case 3:
+      return forward;
+    case 4:
+      return backward;
+    case 5:
+      return horizontal || vertical;
+    case 6:
+      return forward || backward;
+    default:
+      return true;
   }
 }
 
@@ -334,7 +342,9 @@ void DrawLine(const PixelImage& image, uint32_t color, int32_t x0, int32_t y0, i
 
 void FillTriangle(const PixelImage& image, const Brush& brush, const int32_t* xy) {
   Corner c[3] = {{xy[0], xy[1]}, {xy[2], xy[3]}, {xy[4], xy[5]}};
-  auto before = [](const Corner& p, const Corner& q) { return p.y < q.y || (p.y == q.y && p.x < q.x); };
+  auto before = [](const Corner& p, const Corner& q) {
+    return p.y < q.y || (p.y == q.y && p.x < q.x);
+  };
   if (before(c[1], c[0])) std::swap(c[0], c[1]);
   if (before(c[2], c[1])) std::swap(c[1], c[2]);
   if (before(c[1], c[0])) std::swap(c[0], c[1]);
@@ -427,8 +437,8 @@ void FillOutlinedTriangle(const PixelImage& image, uint32_t color, const int32_t
     FillOutlinedTriangleAs<false>(image, color, xy);
 }
 
-void FillPolygonInterior(const PixelImage& image, const Brush& brush, const int32_t* xy,
-                         int32_t n, bool evenOdd) {
+void FillPolygonInterior(const PixelImage& image, const Brush& brush, const int32_t* xy, int32_t n,
+                         bool evenOdd) {
   constexpr int32_t kMaxEdges = 1024;
   if (n < 3 || n > kMaxEdges || image.width <= 0 || image.height <= 0) return;
   int64_t yMin = xy[1], yMax = xy[1];

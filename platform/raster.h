@@ -27,7 +27,9 @@ struct PixelImage {
 };
 
 // Words of PaintedMask::bits per row of an image width pixels wide.
-inline int32_t MaskWordsPerRow(int32_t width) { return (width + 63) / 64; }
+inline int32_t MaskWordsPerRow(int32_t width) {
+  return (width + 63) / 64;
+}
 // Whether painting under leaves nothing of the image to paint.
 inline bool FullyPainted(const PixelImage& image) {
   return image.under && image.under->fullRows >= image.height;
@@ -77,7 +79,7 @@ void FillOutlinedTriangle(const PixelImage& image, uint32_t color, const int32_t
 // Pixels whose centre lies inside the closed polygon of n points (n <= 1024)
 // by the non-zero winding rule, or by the even-odd rule when evenOdd; centres
 // exactly on the boundary may be left out (the outline covers them).
-void FillPolygonInterior(const PixelImage& image, const Brush& brush, const int32_t* xy,
-                         int32_t n, bool evenOdd);
+void FillPolygonInterior(const PixelImage& image, const Brush& brush, const int32_t* xy, int32_t n,
+                         bool evenOdd);
 
 }  // namespace life3d

@@ -50,7 +50,9 @@ void FinishDrawing(const DrawingSurface& surface) {
 
 }  // namespace
 
-int32_t& PlatformError() { return tPlatformError; }
+int32_t& PlatformError() {
+  return tPlatformError;
+}
 
 bool PrepareSurface(DrawingSurface& surface, int32_t width, int32_t height) {
   if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;

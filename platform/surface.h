@@ -39,23 +39,23 @@ struct DrawingSurface;
 using PresentFn = void (*)(const DrawingSurface& surface, void* context);
 
 struct DrawingSurface {
-  uint32_t flags = 0;              // kDeferredRedraw
-  std::vector<uint32_t> image;     // width * height pixels, 0x00RRGGBB, row-major
+  uint32_t flags = 0;           // kDeferredRedraw
+  std::vector<uint32_t> image;  // width * height pixels, 0x00RRGGBB, row-major
   int32_t width = 0, height = 0;
-  int32_t lastX = 0, lastY = 0;    // current drawing position
+  int32_t lastX = 0, lastY = 0;  // current drawing position
   FontState font;
-  int32_t foreColor = 0x000000;    // text colour and default outline colour
-  int32_t backColor = 0xF0F0F0;    // text background and default clear colour; may be -2
+  int32_t foreColor = 0x000000;  // text colour and default outline colour
+  int32_t backColor = 0xF0F0F0;  // text background and default clear colour; may be -2
   int32_t textColor = 0x000000;
   int32_t textBackColor = 0xF0F0F0;
   bool textBackOpaque = true;
   int32_t penStyle = 0, penWidth = 0;
-  PresentFn present = nullptr;     // nobody shows the image when null
+  PresentFn present = nullptr;  // nobody shows the image when null
   void* presentContext = nullptr;
   // Painting under (BeginPaintingUnder): the pixels painted since it began.
   bool paintingUnder = false;
-  PaintedMask painted;                 // points into the two arrays below
-  std::vector<uint64_t> paintedBits;   // MaskWordsPerRow(width) words per row
+  PaintedMask painted;                // points into the two arrays below
+  std::vector<uint64_t> paintedBits;  // MaskWordsPerRow(width) words per row
   std::vector<int32_t> paintedInRow;
 };
 

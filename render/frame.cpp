@@ -128,8 +128,8 @@ void DrawFace(const MeshStore& store, int32_t f, const int32_t& color) {
 }
 
 void DrawFrame(MeshStore& store, RotMatrix& rot, const Camera& camera, const Light& light,
-               WindowHandle window, const float& angleX, const float& angleY,
-               const float& angleZ, FrameTimes* times) {
+               WindowHandle window, const float& angleX, const float& angleY, const float& angleZ,
+               FrameTimes* times) {
   using Clock = std::chrono::steady_clock;
   Clock::time_point start{}, stage{};
   if (times) start = stage = Clock::now();

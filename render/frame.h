@@ -11,8 +11,8 @@
 
 namespace life3d {
 
-inline constexpr int32_t kBackFaceKey = -100000;        // key of a face failing the winding test
-inline constexpr int32_t kBackgroundColor = 0x808080;   // mid-grey
+inline constexpr int32_t kBackFaceKey = -100000;       // key of a face failing the winding test
+inline constexpr int32_t kBackgroundColor = 0x808080;  // mid-grey
 
 // Milliseconds spent in each stage of one DrawFrame, for the benchmarks.
 struct FrameTimes {
@@ -38,7 +38,7 @@ void DrawFace(const MeshStore& store, int32_t f, const int32_t& color);
 // One complete frame into window's surface; times, when given, receives the
 // duration of each stage.
 void DrawFrame(MeshStore& store, RotMatrix& rot, const Camera& camera, const Light& light,
-               WindowHandle window, const float& angleX, const float& angleY,
-               const float& angleZ, FrameTimes* times = nullptr);
+               WindowHandle window, const float& angleX, const float& angleY, const float& angleZ,
+               FrameTimes* times = nullptr);
 
 }  // namespace life3d

@@ -1,12 +1,12 @@
 #include "app/program.h"
 
-#include "platform/text.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
 #include <vector>
+
+#include "platform/text.h"
 
 namespace life3d {
 namespace {
@@ -88,7 +88,8 @@ std::vector<uint32_t> RepaintFarToNear(Life3D& app) {
     const float s = FaceShade(mesh, app.light, f);
     if (s <= 0) continue;
     const Face& face = mesh.Faces[f];
-    DrawFace(mesh, f, Rgb(RoundToInt(s * face.Red), RoundToInt(s * face.Green), RoundToInt(s * face.Blue)));
+    DrawFace(mesh, f,
+             Rgb(RoundToInt(s * face.Red), RoundToInt(s * face.Green), RoundToInt(s * face.Blue)));
   }
   return app.SceneWindow->surface.image;
 }
@@ -98,7 +99,8 @@ TEST(DrawSceneFrame, CameraInsideTheScenePaintsTheFarToNearPicture) {
   // huge, infinite or mirrored points and faces cover the whole image.
   const struct {
     float zoff, angleX;
-  } cases[] = {{5000, -136}, {0, -136}, {20, -136}, {-300, -136}, {0, -180}, {5, -179}, {1200, -160}};
+  } cases[] = {{5000, -136}, {0, -136}, {20, -136},  {-300, -136},
+               {0, -180},    {5, -179}, {1200, -160}};
   for (const auto& c : cases) {
     auto app = std::make_unique<Life3D>();
     StartUp(*app, 600.0, 320, 200);

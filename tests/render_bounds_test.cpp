@@ -1,10 +1,9 @@
-#include "render/bounds.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "cells/scene.h"
+#include "render/bounds.h"
 
 namespace life3d {
 namespace {

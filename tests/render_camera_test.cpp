@@ -1,9 +1,9 @@
-#include "render/camera.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
+
+#include "render/camera.h"
 
 namespace life3d {
 namespace {
@@ -24,7 +24,9 @@ TEST(RotateScene, MatrixToSevenDecimals) {
     double m[3][3];
   } cases[] = {
       {0, 0, 0, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}},
-      {-136, 0, 60,
+      {-136,
+       0,
+       60,
        {{0.5, 0.8660254, -0},
         {0.6229665, -0.3596699, -0.6946584},
         {-0.6015918, 0.3473292, -0.7193398}}},
@@ -65,7 +67,7 @@ TEST(ProjectVertices, PerspectiveExamples) {
     float x, y;
   } cases[] = {{{100, 50, 0}, 660, 410},
                {{100, 50, 5000}, 650, 405},
-               {{0, 0, 123456}, 640, 400},     // on the view axis at any depth
+               {{0, 0, 123456}, 640, 400},  // on the view axis at any depth
                {{0, 0, -9000}, 640, 400},
                {{100, 50, -10000}, 620, 390}};  // behind the camera: mirrored
   for (const auto& c : cases) {

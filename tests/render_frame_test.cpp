@@ -1,5 +1,3 @@
-#include "render/frame.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +5,8 @@
 #include <memory>
 #include <random>
 #include <vector>
+
+#include "render/frame.h"
 
 namespace life3d {
 namespace {
@@ -144,7 +144,8 @@ std::vector<uint32_t> Frame(MeshStore& store) {
 
 // The square -5..5 at depth z as two faces whose normals point at the viewer.
 std::vector<Tri> Square(float z, uint8_t r, uint8_t g, uint8_t b) {
-  return {{{-5, -5, z}, {-5, 5, z}, {5, -5, z}, r, g, b}, {{5, 5, z}, {5, -5, z}, {-5, 5, z}, r, g, b}};
+  return {{{-5, -5, z}, {-5, 5, z}, {5, -5, z}, r, g, b},
+          {{5, 5, z}, {5, -5, z}, {-5, 5, z}, r, g, b}};
 }
 
 TEST(DrawFrame, ShadedColoursAndSkippedFaces) {

@@ -90,8 +90,11 @@ void ExpectCoverage(const std::vector<float>& points, bool evenOdd, int32_t widt
 TEST(Rgb, ClampsEachComponent) {
   const struct {
     int32_t r, g, b, want;
-  } cases[] = {{300, -5, 128, 0x8000FF}, {255, 255, 0, 0x00FFFF}, {0, 0, 0, 0},
-               {kMin, kMax, 256, 0xFFFF00}, {1, 2, 3, 0x030201}};
+  } cases[] = {{300, -5, 128, 0x8000FF},
+               {255, 255, 0, 0x00FFFF},
+               {0, 0, 0, 0},
+               {kMin, kMax, 256, 0xFFFF00},
+               {1, 2, 3, 0x030201}};
   for (const auto& c : cases) EXPECT_EQ(Rgb(c.r, c.g, c.b), c.want) << c.r << " " << c.g;
 }
 
@@ -163,9 +166,13 @@ TEST(FillPolygon, ExtremeCoordinatesStayOnTheImage) {
   constexpr float kInf = std::numeric_limits<float>::infinity();
   constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
   const std::vector<std::vector<float>> shapes = {
-      {kInf, 5, 10, 10, 5, 20},   {kNaN, kNaN, 10, 10, 20, 3},       {1e30f, -1e30f, 3, 3, 20, 14},
-      {-2147483648.0f, 7, 12, 12, 22, 1},  {2147483520.0f, 8, -2147483648.0f, 9, 12, -2147483648.0f},
-      {-kInf, -kInf, kInf, kInf, 5, 9}, {kNaN, 1, 30, kInf, -1e20f, 3, 12, 12}};
+      {kInf, 5, 10, 10, 5, 20},
+      {kNaN, kNaN, 10, 10, 20, 3},
+      {1e30f, -1e30f, 3, 3, 20, 14},
+      {-2147483648.0f, 7, 12, 12, 22, 1},
+      {2147483520.0f, 8, -2147483648.0f, 9, 12, -2147483648.0f},
+      {-kInf, -kInf, kInf, kInf, 5, 9},
+      {kNaN, 1, 30, kInf, -1e20f, 3, 12, 12}};
   for (const auto& shape : shapes)
     for (bool evenOdd : {false, true}) ExpectCoverage(shape, evenOdd);
 
@@ -395,7 +402,9 @@ TEST(RedrawSurface, PresentsOncePerCallOrPerDrawingWhenNotDeferred) {
   for (bool deferred : {true, false}) {
     std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(4, 4));
     int presented = 0;
-    window->surface.present = [](const DrawingSurface&, void* count) { ++*static_cast<int*>(count); };
+    window->surface.present = [](const DrawingSurface&, void* count) {
+      ++*static_cast<int*>(count);
+    };
     window->surface.presentContext = &presented;
     AttachSurface(window.get(), 0, deferred);
     ClearSurface(0x808080, 0);

@@ -115,8 +115,8 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     } else if (arg == "--passes") {
       if (!needValue()) return false;
       if (!ParseCount(value, 0, 100000000, options.passes)) {
-        error = "--passes wants a whole number from 0 to 100000000, not '" + std::string(value) +
-                "'";
+        error =
+            "--passes wants a whole number from 0 to 100000000, not '" + std::string(value) + "'";
         return false;
       }
     } else if (arg == "--size") {
