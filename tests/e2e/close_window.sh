@@ -16,12 +16,18 @@ wait_until 10 bash -c '! xdotool search --name "^Gemma 3D-Ugo Marselli \$" >/dev
   fail "the window did not close"
 pass "the close box closes the window"
 
-# Keys keep being read and generations computed while nothing is shown.
-type_in_terminal q x n
+# Keys keep being read and generations computed while nothing is shown: the
+# main thread keeps using processor time instead of waiting for the window.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$(program_pid)/task/$(program_pid)/stat"; }
+before="$(cpu_ticks)"
+type_in_terminal x n
 sleep 2
+after="$(cpu_ticks)"
 program_ended && fail "the program ended with the window (status $(exit_status))"
+[ "$((after - before))" -ge 10 ] ||
+  fail "the main thread idles without the window ($before -> $after ticks in 2 s)"
 [ "$(xdotool search --name '^Gemma' 2>/dev/null | wc -l)" = 0 ] || fail "a window came back"
-pass "the program runs on without its window"
+pass "the program runs on without its window ($((after - before)) ticks of main thread in 2 s)"
 
 type_in_terminal Escape
 wait_until 10 program_ended || fail "Esc did not end the program after the window closed"

@@ -16,6 +16,7 @@ readonly VISIBLE_HELP=(
 
 E2E_PIDS=()
 E2E_TMUX=""
+E2E_RUNS=0
 
 fail() {
   echo "FAIL: $*" >&2
@@ -83,13 +84,15 @@ start_display() {
 display_answers() { xwininfo -root >/dev/null 2>&1; }
 
 # Runs life3d in a tmux pane shown in an xterm. The pane records the terminal
-# settings before and after the run and the exit status in the scratch folder.
+# settings before and after the run, the program's process id and its exit
+# status in the scratch folder. Each call starts a tmux server of its own.
 start_in_terminal() {
-  E2E_TMUX="life3d-e2e-$$"
+  E2E_RUNS=$((E2E_RUNS + 1))
+  E2E_TMUX="life3d-e2e-$$-$E2E_RUNS"
   printf 'set -s escape-time 0\nset -g status off\n' >"$E2E_TMP/tmux.conf"
   cat >"$E2E_TMP/run.sh" <<EOF
 stty -g >"$E2E_TMP/stty.before"
-"$LIFE3D" 2>"$E2E_TMP/stderr"
+bash -c 'echo \$\$ >"\$1"; exec "\$2"' _ "$E2E_TMP/pid" "$LIFE3D" 2>"$E2E_TMP/stderr"
 echo \$? >"$E2E_TMP/status.tmp"
 stty -g >"$E2E_TMP/stty.after"
 mv "$E2E_TMP/status.tmp" "$E2E_TMP/status"
@@ -107,6 +110,9 @@ type_in_terminal() { tmux -L "$E2E_TMUX" send-keys -t main "$@"; }
 terminal_text() { tmux -L "$E2E_TMUX" capture-pane -p -t main; }
 
 exit_status() { cat "$E2E_TMP/status" 2>/dev/null; }
+
+# Process id of the program started by start_in_terminal.
+program_pid() { cat "$E2E_TMP/pid" 2>/dev/null; }
 
 program_ended() { [ -s "$E2E_TMP/status" ]; }
 
