@@ -41,23 +41,26 @@ TEST(RotateScene, MatrixToSevenDecimals) {
   }
 }
 
-TEST(RotateScene, TurnsVerticesAndNormalsAndKeepsLengths) {
-  MeshStore store = StoreOf({{3, 4, 12}, {-7, 0.5f, 2}});
+TEST(RotateScene, TurnsNormalsLikeVerticesWithoutWrappingAngles) {
+  MeshStore store = StoreOf({{0, 0, 2}});
   store.FaceCount = 1;
   store.Faces.resize(2);
-  store.Faces[0].NormalX = 0, store.Faces[0].NormalY = 0, store.Faces[0].NormalZ = 2;
+  store.Faces[0].NormalZ = 2;
   RotMatrix rot;
   RotateScene(store, rot, -136, 0, 60);
-  const Vertex& v = store.Vertices[0];
-  EXPECT_NEAR(std::sqrt(v.X * v.X + v.Y * v.Y + v.Z * v.Z), 13, 1e-5);
-  EXPECT_NEAR(v.X, 3 * rot.m[0][0] + 4 * rot.m[0][1] + 12 * rot.m[0][2], 1e-5);
-  EXPECT_FLOAT_EQ(store.Faces[0].ViewNormalZ, static_cast<float>(2.0 * rot.m[2][2]));
-  EXPECT_FLOAT_EQ(store.Faces[0].ViewNormalY, static_cast<float>(2.0 * rot.m[1][2]));
-  // Angles are not wrapped: a full turn more gives the same matrix up to rounding.
-  RotMatrix turned;
+  EXPECT_EQ(store.Faces[0].ViewNormalX, store.Vertices[0].X);
+  EXPECT_EQ(store.Faces[0].ViewNormalY, store.Vertices[0].Y);
+  EXPECT_FLOAT_EQ(store.Faces[0].ViewNormalZ, 2 * -0.7193398f);
+  RotMatrix turned;  // a full turn more on every axis
   RotateScene(store, turned, 224, 360, 420);
   for (int r = 0; r < 3; ++r)
     for (int k = 0; k < 3; ++k) EXPECT_NEAR(turned.m[r][k], rot.m[r][k], 1e-6);
+  // With no vertices the matrix is still rebuilt and the stores untouched.
+  store.VertexCount = store.FaceCount = 0;
+  store.Vertices[0].X = 7;
+  RotateScene(store, rot, 0, 0, 0);
+  EXPECT_EQ(rot.m[1][1], 1);
+  EXPECT_EQ(store.Vertices[0].X, 7);
 }
 
 TEST(ProjectVertices, PerspectiveExamples) {
@@ -87,21 +90,6 @@ TEST(ProjectVertices, VertexAtMinusZoffGoesToInfinity) {
   ProjectVertices(store, Camera{640, 400, 5000, 1000});
   EXPECT_TRUE(std::isinf(store.ScreenPoints[0].X) && store.ScreenPoints[0].X > 0);
   EXPECT_TRUE(std::isinf(store.ScreenPoints[0].Y) && store.ScreenPoints[0].Y < 0);
-}
-
-TEST(CopyModelVertices, CopiesOnlyTheCountedVertices) {
-  MeshStore store = StoreOf({{1, 2, 3}, {4, 5, 6}});
-  store.Vertices = {{7, 8, 9}, {10, 11, 12}, {13, 14, 15}};
-  store.VertexCount = 1;
-  CopyModelVertices(store);
-  EXPECT_EQ(store.ModelVertices[0].Z, 9);
-  EXPECT_EQ(store.ModelVertices[1].Z, 6);
-  // With no vertices the matrix is still rebuilt and nothing else is touched.
-  store.VertexCount = 0;
-  RotMatrix rot;
-  RotateScene(store, rot, 0, 0, 0);
-  EXPECT_EQ(rot.m[1][1], 1);
-  EXPECT_EQ(store.Vertices[0].X, 7);
 }
 
 }  // namespace

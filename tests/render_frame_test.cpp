@@ -112,25 +112,6 @@ TEST(OrderFaces, UnprojectableCornersFailTheWindingTest) {
   EXPECT_EQ(store.FaceDepth[0], kBackFaceKey);
 }
 
-TEST(FaceShade, UnitViewNormalTimesLight) {
-  const struct {
-    float nz, length, shade;  // view normal (0, 0, nz)
-  } cases[] = {{-1, 1, 1}, {1, 1, -1}, {-1, 2, 0.5f}, {0, 1, 0}, {0, 0, kNaN}};
-  Light light;
-  SetLight(light, 0, 0, 1);
-  EXPECT_EQ(light.Z, -1);
-  for (const auto& c : cases) {
-    MeshStore store = StoreOf({{{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, 0, 0, 0}});
-    store.Faces[0].ViewNormalZ = c.nz;
-    store.Faces[0].NormalLength = c.length;
-    const float s = FaceShade(store, light, 0);
-    if (std::isnan(c.shade))
-      EXPECT_TRUE(std::isnan(s));
-    else
-      EXPECT_EQ(s, c.shade) << c.nz << " / " << c.length;
-  }
-}
-
 // A 16 x 16 frame of the given faces at angles 0, 0, 0, viewed head-on.
 std::vector<uint32_t> Frame(MeshStore& store) {
   std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(16, 16));

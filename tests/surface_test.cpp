@@ -8,6 +8,7 @@
 #include <memory>
 #include <random>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -65,6 +66,13 @@ uint32_t Expected(const std::vector<int32_t>& xy, bool evenOdd, int64_t x, int64
   return n > 2 && (evenOdd ? (winding & 1) != 0 : winding != 0) ? fill : 0;
 }
 
+PolygonPoints Poly(const std::vector<float>& points) {
+  PolygonPoints poly;
+  poly.count = static_cast<int32_t>(points.size() / 2);
+  std::copy(points.begin(), points.end(), poly.xy);
+  return poly;
+}
+
 // Draws the polygon with FillPolygon, outline and fill in one colour (the way
 // faces are drawn) and then in two, and compares every pixel with the reference.
 void ExpectCoverage(const std::vector<float>& points, bool evenOdd, int32_t width = 24,
@@ -73,10 +81,7 @@ void ExpectCoverage(const std::vector<float>& points, bool evenOdd, int32_t widt
   for (float v : points) xy.push_back(RoundToInt(v));
   for (int32_t fill : {kInkColor, 0x00FF00}) {
     auto window = Attached(width, height);
-    PolygonPoints poly;
-    poly.count = static_cast<int32_t>(points.size() / 2);
-    std::copy(points.begin(), points.end(), poly.xy);
-    FillPolygon(poly, kInkColor, fill, 0, evenOdd);
+    FillPolygon(Poly(points), kInkColor, fill, 0, evenOdd);
     for (int32_t y = 0; y < height; ++y)
       for (int32_t x = 0; x < width; ++x) {
         const uint32_t want = Expected(xy, evenOdd, x, y, kInk, PixelFromColor(fill));
@@ -90,113 +95,80 @@ void ExpectCoverage(const std::vector<float>& points, bool evenOdd, int32_t widt
 TEST(Rgb, ClampsEachComponent) {
   const struct {
     int32_t r, g, b, want;
-  } cases[] = {{300, -5, 128, 0x8000FF},
-               {255, 255, 0, 0x00FFFF},
-               {0, 0, 0, 0},
-               {kMin, kMax, 256, 0xFFFF00},
-               {1, 2, 3, 0x030201}};
+  } cases[] = {{300, -5, 128, 0x8000FF}, {255, 255, 0, 0x00FFFF}, {kMin, kMax, 256, 0xFFFF00}};
   for (const auto& c : cases) EXPECT_EQ(Rgb(c.r, c.g, c.b), c.want) << c.r << " " << c.g;
 }
 
-TEST(FillPolygon, TrianglesCoverInteriorAndOneLineOfBoundary) {
-  // Ranges from inside the 24 x 16 image to far beyond its edges.
+TEST(FillPolygon, CoversInteriorAndOnePixelBoundaryOnlyOnTheImage) {
+  // Random shapes on a 24 x 16 image, from inside it to far beyond its edges.
   const struct {
+    int32_t minPoints, maxPoints;
     float lo, hi;
-  } ranges[] = {{0, 23}, {-8, 32}, {-30, 50}, {-5000, 5000}, {-3e9f, 3e9f}};
+  } families[] = {{3, 3, 0, 23},       {3, 3, -8, 32},  {3, 3, -30, 50}, {3, 3, -5000, 5000},
+                  {3, 3, -3e9f, 3e9f}, {2, 2, -10, 34}, {4, 9, -10, 34}, {4, 6, -3e9f, 3e9f}};
   std::mt19937 gen(7);
-  for (const auto& r : ranges) {
-    std::uniform_real_distribution<float> coord(r.lo, r.hi);
-    for (int round = 0; round < 300; ++round) {
-      std::vector<float> tri(6);
-      for (float& v : tri) v = coord(gen);
-      ExpectCoverage(tri, false);
+  for (const auto& f : families) {
+    std::uniform_real_distribution<float> coord(f.lo, f.hi);
+    std::uniform_int_distribution<int32_t> count(f.minPoints, f.maxPoints);
+    for (int round = 0; round < 200; ++round) {
+      std::vector<float> points(2 * count(gen));
+      for (float& v : points) v = coord(gen);
+      ExpectCoverage(points, round % 2 == 1);
       if (HasFatalFailure()) return;
     }
   }
-}
-
-TEST(FillPolygon, GeneralPolygonsFollowTheirFillRule) {
-  const std::vector<float> square = {2, 2, 20, 2, 20, 12, 2, 12};
-  const std::vector<float> twiceAround = {2, 2, 20, 2, 20, 12, 2, 12, 2, 2, 20, 2, 20, 12, 2, 12};
-  const std::vector<float> pentagram = {12, 0, 19, 15, 2, 5, 22, 5, 5, 15};
-  for (const auto* shape : {&square, &twiceAround, &pentagram})
-    for (bool evenOdd : {false, true}) ExpectCoverage(*shape, evenOdd);
-
-  // The centre of a pentagram, and a square wound twice, differ between the rules.
-  auto window = Attached(24, 16);
-  PolygonPoints poly;
-  poly.count = 5;
-  std::copy(pentagram.begin(), pentagram.end(), poly.xy);
-  FillPolygon(poly, kInkColor, kInkColor, 0, true);
-  EXPECT_EQ(window->surface.image[8 * 24 + 12], kBlank);
-  FillPolygon(poly, kInkColor, kInkColor, 0, false);
-  EXPECT_EQ(window->surface.image[8 * 24 + 12], kInk);
-
-  std::mt19937 gen(11);
-  std::uniform_real_distribution<float> coord(-10, 34);
-  for (int round = 0; round < 300; ++round) {
-    std::vector<float> points(2 * (3 + round % 6));
-    for (float& v : points) v = coord(gen);
-    ExpectCoverage(points, round % 2 == 0);
-    if (HasFatalFailure()) return;
-  }
-}
-
-TEST(FillPolygon, PointCountsOutsideTwoTo1024DrawNothingAndTwoDrawALine) {
-  const struct {
-    int32_t count;
-    bool drawsLine;
-  } cases[] = {{0, false}, {1, false}, {2, true}, {1025, false}, {-3, false}};
-  for (const auto& c : cases) {
-    auto window = Attached(24, 16);
-    PolygonPoints poly;
-    poly.count = c.count;
-    for (int k = 0; k < kMaxPolygonPoints; ++k) poly.xy[2 * k] = 3, poly.xy[2 * k + 1] = 4;
-    poly.xy[2] = 20, poly.xy[3] = 9;
-    FillPolygon(poly, kInkColor, kInkColor, 0, false);
-    for (int32_t y = 0; y < 16; ++y)
-      for (int32_t x = 0; x < 24; ++x)
-        ASSERT_EQ(window->surface.image[y * 24 + x] == kInk,
-                  c.drawsLine && OnLine(3, 4, 20, 9, x, y))
-            << "count " << c.count << " pixel " << x << "," << y;
-  }
-}
-
-TEST(FillPolygon, ExtremeCoordinatesStayOnTheImage) {
+  // Both fill rules on self-overlapping shapes, and points that are
+  // infinite, not a number or beyond the 32-bit range.
   constexpr float kInf = std::numeric_limits<float>::infinity();
   constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-  const std::vector<std::vector<float>> shapes = {
+  const std::vector<float> shapes[] = {
+      {12, 0, 19, 15, 2, 5, 22, 5, 5, 15},                       // pentagram
+      {2, 2, 20, 2, 20, 12, 2, 12, 2, 2, 20, 2, 20, 12, 2, 12},  // twice around
       {kInf, 5, 10, 10, 5, 20},
       {kNaN, kNaN, 10, 10, 20, 3},
       {1e30f, -1e30f, 3, 3, 20, 14},
-      {-2147483648.0f, 7, 12, 12, 22, 1},
       {2147483520.0f, 8, -2147483648.0f, 9, 12, -2147483648.0f},
       {-kInf, -kInf, kInf, kInf, 5, 9},
       {kNaN, 1, 30, kInf, -1e20f, 3, 12, 12}};
   for (const auto& shape : shapes)
     for (bool evenOdd : {false, true}) ExpectCoverage(shape, evenOdd);
+}
 
-  // The filler itself, fed the integer extremes, inside a buffer with guards.
+TEST(FillPolygon, PointCountsOutsideTwoTo1024DrawNothing) {
+  for (int32_t count : {-3, 0, 1, 1025}) {
+    auto window = Attached(8, 8);
+    PolygonPoints poly = Poly({0, 0, 7, 0, 0, 7, 7, 7});
+    poly.count = count;
+    FillPolygon(poly, kInkColor, kInkColor, 0, false);
+    for (uint32_t pixel : window->surface.image) ASSERT_EQ(pixel, kBlank) << count;
+  }
+}
+
+TEST(Raster, ExtremeCornersNeverWriteOutsideTheImage) {
   const int32_t W = 17, H = 11, kGuard = 64;
   const std::vector<int32_t> points[] = {{kMin, kMin, kMax, kMax, 3, 9},
                                          {kMin, 5, kMax, 6, 8, kMax},
                                          {kMax, kMin, kMin, kMax, kMax, kMax},
                                          {kMin, kMin, kMin, kMax, 0, 0, kMax, 4}};
-  for (const auto& xy : points) {
-    std::vector<uint32_t> buffer(W * H + 2 * kGuard, kBlank);
-    const PixelImage image{buffer.data() + kGuard, W, H};
-    const Brush brush{kInk, 0, false, 0};
-    const int32_t n = static_cast<int32_t>(xy.size() / 2);
-    if (n == 3) FillTriangle(image, brush, xy.data());
-    if (n == 3) FillOutlinedTriangle(image, kInk, xy.data());
-    FillPolygonInterior(image, brush, xy.data(), n, false);
-    for (int32_t i = 0; i < n; ++i) {
-      const int32_t j = (i + 1) % n;
-      DrawLine(image, kInk, xy[2 * i], xy[2 * i + 1], xy[2 * j], xy[2 * j + 1]);
-    }
-    for (int32_t k = 0; k < kGuard; ++k) {
-      ASSERT_EQ(buffer[k], kBlank);
-      ASSERT_EQ(buffer[kGuard + W * H + k], kBlank);
+  for (bool under : {false, true}) {
+    for (const auto& xy : points) {
+      std::vector<uint32_t> buffer(W * H + 2 * kGuard, kBlank);
+      std::vector<uint64_t> bits(MaskWordsPerRow(W) * H);
+      std::vector<int32_t> inRow(H);
+      PaintedMask mask{bits.data(), inRow.data(), 0};
+      const PixelImage image{buffer.data() + kGuard, W, H, under ? &mask : nullptr};
+      const Brush brush{kInk, 5, true, kBlank};
+      const int32_t n = static_cast<int32_t>(xy.size() / 2);
+      if (n == 3) FillTriangle(image, brush, xy.data());
+      if (n == 3) FillOutlinedTriangle(image, kInk, xy.data());
+      FillPolygonInterior(image, brush, xy.data(), n, false);
+      for (int32_t i = 0; i < n; ++i)
+        DrawLine(image, kInk, xy[2 * i], xy[2 * i + 1], xy[(2 * i + 2) % (2 * n)],
+                 xy[(2 * i + 3) % (2 * n)]);
+      for (int32_t k = 0; k < kGuard; ++k) {
+        ASSERT_EQ(buffer[k], kBlank);
+        ASSERT_EQ(buffer[kGuard + W * H + k], kBlank);
+      }
     }
   }
 }
@@ -205,7 +177,7 @@ TEST(FillPolygon, ColoursAndBrushes) {
   const struct {
     const char* name;
     int32_t outline, fill, style;
-    uint32_t edge, inside;  // pixels (2, 2) and (8, 6) of the square 2..14 x 2..10
+    uint32_t edge, inside;  // pixels (2, 2) and (7, 6) of the square 2..14 x 2..10
   } cases[] = {
       {"outline -1 is the foreground", -1, 0x0000FF, 0, 0x00FF00, 0xFF0000},
       {"fill -1 is the outline colour", 0x0000FF, -1, 0, 0xFF0000, 0xFF0000},
@@ -216,24 +188,12 @@ TEST(FillPolygon, ColoursAndBrushes) {
   };
   for (const auto& c : cases) {
     auto window = Attached(16, 12);
-    SetForeColor(0x00FF00);
+    SetForeColor(0x7F00FF00);  // masked to 24 bits
     SetBackColor(-2);
-    PolygonPoints poly;
-    poly.count = 4;
-    const float square[] = {2, 2, 14, 2, 14, 10, 2, 10};
-    std::copy(std::begin(square), std::end(square), poly.xy);
-    FillPolygon(poly, c.outline, c.fill, c.style, false);
+    FillPolygon(Poly({2, 2, 14, 2, 14, 10, 2, 10}), c.outline, c.fill, c.style, false);
     EXPECT_EQ(window->surface.image[2 * 16 + 2], c.edge) << c.name;
     EXPECT_EQ(window->surface.image[6 * 16 + 7], c.inside) << c.name;
   }
-  auto window = Attached(16, 12);
-  SetBackColor(-2);
-  PolygonPoints poly;
-  poly.count = 4;
-  const float square[] = {2, 2, 14, 2, 14, 10, 2, 10};
-  std::copy(std::begin(square), std::end(square), poly.xy);
-  FillPolygon(poly, 0x0000FF, 0x00FF00, 2, false);
-  EXPECT_EQ(window->surface.image[6 * 16 + 8], 0x00FF00u) << "x = 8 lies on a vertical hatch line";
 }
 
 TEST(PaintingUnder, ShapesNearestFirstGiveThePictureOfShapesFarthestFirst) {
@@ -260,8 +220,8 @@ TEST(PaintingUnder, ShapesNearestFirstGiveThePictureOfShapesFarthestFirst) {
       colours.push_back(static_cast<int32_t>(gen() & 0xFFFFFF));
     }
     auto draw = [&](size_t i) {
-      FillPolygon(shapes[i], colours[i], c.twoColours ? colours[i] ^ 0x00FF00 : colours[i], c.style,
-                  false);
+      const int32_t fill = c.twoColours ? colours[i] ^ 0x00FF00 : colours[i];
+      FillPolygon(shapes[i], colours[i], fill, c.style, false);
     };
     auto over = Attached(40, 30);
     SetBackColor(-2);
@@ -272,14 +232,12 @@ TEST(PaintingUnder, ShapesNearestFirstGiveThePictureOfShapesFarthestFirst) {
     for (size_t i = shapes.size(); i-- > 0;) draw(i);
     EndPaintingUnder();
     EXPECT_EQ(under->surface.image, over->surface.image) << c.name;
-    // Painting over again afterwards.
-    draw(0);
-    ClearSurface(0x0000FF, 0);
+    ClearSurface(0x0000FF, 0);  // painting over again
     EXPECT_EQ(under->surface.image[0], 0xFF0000u) << c.name;
   }
 }
 
-TEST(ClearSurface, SolidAndHatchStyles) {
+TEST(ClearSurface, StylesAndTheDefaultColour) {
   for (int32_t style = 0; style <= 7; ++style) {
     for (bool opaque : {false, true}) {
       auto window = Attached(20, 12);
@@ -293,19 +251,14 @@ TEST(ClearSurface, SolidAndHatchStyles) {
           ASSERT_EQ(window->surface.image[y * 20 + x], want) << style << " " << x << "," << y;
           painted += line;
         }
-      if (style >= 1 && style <= 6) {
-        EXPECT_TRUE(painted > 0 && painted < 240) << style;
-      }
+      EXPECT_TRUE(style == 0 || style == 7 || (painted > 0 && painted < 240)) << style;
     }
   }
-}
-
-TEST(ClearSurface, DefaultColourFollowsTheBackground) {
   const struct {
     int32_t back;
     uint32_t want;
-  } cases[] = {{-2, kBlank}, {-1, 0xF0F0F0}, {0x0000FF, 0xFF0000}};
-  for (const auto& c : cases) {
+  } defaults[] = {{-2, kBlank}, {-1, 0xF0F0F0}, {0x0000FF, 0xFF0000}};
+  for (const auto& c : defaults) {
     auto window = Attached(4, 3);
     window->surface.lastX = 3;
     SetBackColor(c.back);
@@ -315,21 +268,9 @@ TEST(ClearSurface, DefaultColourFollowsTheBackground) {
   }
 }
 
-TEST(SurfaceState, ColoursAndFonts) {
+TEST(SelectFont, PointsStyleAndFaceName) {
   auto window = Attached(4, 4);
-  DrawingSurface& s = window->surface;
-  SetForeColor(-1);
-  EXPECT_EQ(s.foreColor, kWindowTextColor);
-  SetForeColor(0x12345678);
-  EXPECT_EQ(s.foreColor, 0x345678);
-  EXPECT_EQ(s.textColor, 0x345678);
-  SetBackColor(-2);
-  EXPECT_EQ(s.backColor, -2);
-  EXPECT_FALSE(s.textBackOpaque);
-  SetBackColor(-1);
-  EXPECT_EQ(s.backColor, kControlFaceColor);
-  EXPECT_TRUE(s.textBackOpaque);
-
+  const FontState& font = window->surface.font;
   const struct {
     const char* face;
     int32_t points, style, height, weight;
@@ -341,15 +282,14 @@ TEST(SurfaceState, ColoursAndFonts) {
                {"x", 72, 0, -96, 400, false, false, false}};
   for (const auto& f : fonts) {
     SelectFont(f.face, f.points, f.style);
-    EXPECT_STREQ(s.font.face, f.face);
-    EXPECT_EQ(s.font.height, f.height) << f.points;
-    EXPECT_EQ(s.font.weight, f.weight);
-    EXPECT_EQ(s.font.italic, f.italic);
-    EXPECT_EQ(s.font.underline, f.underline);
-    EXPECT_EQ(s.font.strikeOut, f.strikeOut);
+    EXPECT_STREQ(font.face, f.face);
+    EXPECT_EQ(font.height, f.height) << f.points;
+    EXPECT_EQ(font.weight, f.weight);
+    EXPECT_EQ(std::tie(font.italic, font.underline, font.strikeOut),
+              std::tie(f.italic, f.underline, f.strikeOut));
   }
   SelectFont("0123456789012345678901234567890123456789", 8, 0);
-  EXPECT_STREQ(s.font.face, "0123456789012345678901234567890");
+  EXPECT_STREQ(font.face, "0123456789012345678901234567890");
 }
 
 TEST(AttachSurface, RecordsError68WithoutASurface) {
@@ -378,20 +318,15 @@ TEST(Drawing, WithoutACurrentSurfaceDoesNothing) {
   auto window = Attached(8, 8);
   const std::vector<uint32_t> before = window->surface.image;
   auto drawEverything = [] {
-    PolygonPoints poly;
-    poly.count = 3;
-    const float tri[] = {0, 0, 7, 0, 0, 7};
-    std::copy(std::begin(tri), std::end(tri), poly.xy);
     ClearSurface(0x0000FF, 0);
     SetForeColor(0x00FF00);
     SelectFont("courier new", 8, 1);
-    FillPolygon(poly, -1, -1, 0, false);
+    FillPolygon(Poly({0, 0, 7, 0, 0, 7}), -1, -1, 0, false);
     RedrawSurface();
   };
   std::thread other(drawEverything);  // the current surface is per thread
   other.join();
   EXPECT_EQ(window->surface.image, before);
-
   window->destroyed = true;  // the user closed the window
   drawEverything();
   EXPECT_EQ(window->surface.image, before);
@@ -402,9 +337,7 @@ TEST(RedrawSurface, PresentsOncePerCallOrPerDrawingWhenNotDeferred) {
   for (bool deferred : {true, false}) {
     std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(4, 4));
     int presented = 0;
-    window->surface.present = [](const DrawingSurface&, void* count) {
-      ++*static_cast<int*>(count);
-    };
+    window->surface.present = [](const DrawingSurface&, void* n) { ++*static_cast<int*>(n); };
     window->surface.presentContext = &presented;
     AttachSurface(window.get(), 0, deferred);
     ClearSurface(0x808080, 0);
