@@ -99,6 +99,25 @@ TEST(Rgb, ClampsEachComponent) {
   for (const auto& c : cases) EXPECT_EQ(Rgb(c.r, c.g, c.b), c.want) << c.r << " " << c.g;
 }
 
+TEST(RoundToIntInline, AgreesWithRoundToInt) {
+  const double values[] = {0.5,
+                           1.5,
+                           2.5,
+                           -0.5,
+                           -2.5,
+                           0.49999999999999994,
+                           2147483647.4,
+                           2147483647.5,
+                           -2147483648.5,
+                           -2147483648.6,
+                           1e300,
+                           -1e300,
+                           4503599627370497.0,
+                           std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN()};
+  for (double v : values) EXPECT_EQ(RoundToIntInline(v), RoundToInt(v)) << v;
+}
+
 TEST(FillPolygon, CoversInteriorAndOnePixelBoundaryOnlyOnTheImage) {
   // Random shapes on a 24 x 16 image, from inside it to far beyond its edges.
   const struct {
