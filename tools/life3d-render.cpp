@@ -216,7 +216,7 @@ int main(int argc, char** argv) {
   std::vector<double> generation, rebuild, clear, rotateProject, order, fill, whole;
   if (options.bench) {
     for (auto* v : {&generation, &rebuild, &clear, &rotateProject, &order, &fill, &whole})
-      v->reserve(static_cast<size_t>(passes));
+      v->reserve(static_cast<size_t>(std::min(passes, 100000L)));  // grows beyond, if ever
   }
   for (long pass = 0; pass < passes; ++pass) {
     if (!options.bench) {
