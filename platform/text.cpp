@@ -221,11 +221,6 @@ Text FormatNumber(double x, int n) {
   return Text(buf, FormatNumberTo(buf, x, n));
 }
 
-void AppendNumber(Text& s, double x, int n) {
-  char buf[kNumberTextMax];
-  s.append(buf, FormatNumberTo(buf, x, n));
-}
-
 namespace {
 
 // 10^k for k = 0..27 is exact in the 64-bit mantissa of long double.
@@ -362,12 +357,8 @@ const UpperTable kUpper;
 
 Text UpperCase(std::string_view text) {
   Text out(text);
-  UpperCaseInPlace(out);
+  for (char& c : out) c = static_cast<char>(kUpper.map[static_cast<unsigned char>(c)]);
   return out;
-}
-
-void UpperCaseInPlace(Text& text) {
-  for (char& c : text) c = static_cast<char>(kUpper.map[static_cast<unsigned char>(c)]);
 }
 
 int32_t FindText(int32_t start, std::string_view text, std::string_view pattern) {

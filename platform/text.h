@@ -23,8 +23,6 @@ Text FormatNumber(double x, int n);
 // Allocation-free form: writes the text into out (at least kNumberTextMax
 // bytes, not terminated) and returns its length.
 int FormatNumberTo(char* out, double x, int n);
-// Appends the number text to s (no allocation once s has the capacity).
-void AppendNumber(Text& s, double x, int n);
 
 // Value of the number at the start of text (after blanks, tabs, line feeds),
 // in extended precision; 0 when there is no digit. Never fails.
@@ -32,8 +30,6 @@ long double ParseNumber(std::string_view text);
 
 // a..z and seven code-page-437 lower-case letters to capitals.
 Text UpperCase(std::string_view text);
-// In place, for a reused buffer.
-void UpperCaseInPlace(Text& text);
 
 // 1-based position of pattern in text searching forward from start (start >= 1)
 // or backward from the end (start < 0); 0 when not found.

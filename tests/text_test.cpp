@@ -72,10 +72,7 @@ TEST(FormatNumber, EdgeCases) {
   }
 }
 
-TEST(FormatNumber, AppendAndBufferFormsAgree) {
-  Text s = "X:";
-  AppendNumber(s, -20, 7);
-  EXPECT_EQ(s, "X:-20");
+TEST(FormatNumber, BufferFormGivesTheSameText) {
   char buf[kNumberTextMax];
   const int len = FormatNumberTo(buf, 12345678, 7);
   EXPECT_EQ(std::string(buf, len), " 1.234568E+7");
