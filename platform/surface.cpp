@@ -66,7 +66,7 @@ bool PrepareSurface(DrawingSurface& surface, int32_t width, int32_t height) {
   surface.height = height;
   surface.lastX = surface.lastY = 0;
   surface.font = MakeFont("MS Sans Serif", 8, 0);
-  surface.foreColor = surface.textColor = kWindowTextColor;
+  surface.foreColor = kWindowTextColor;
   surface.backColor = surface.textBackColor = kControlFaceColor;
   surface.textBackOpaque = true;
   surface.penStyle = surface.penWidth = 0;
@@ -125,7 +125,7 @@ void SetForeColor(int32_t color) {
   DrawingSurface* surface = CurrentSurface();
   if (!surface) return;
   if (color == -1) color = kWindowTextColor;
-  surface->foreColor = surface->textColor = color & 0xFFFFFF;
+  surface->foreColor = color & 0xFFFFFF;
 }
 
 void SetBackColor(int32_t color) {

@@ -44,10 +44,9 @@ struct DrawingSurface {
   int32_t width = 0, height = 0;
   int32_t lastX = 0, lastY = 0;  // current drawing position
   FontState font;
-  int32_t foreColor = 0x000000;  // text colour and default outline colour
-  int32_t backColor = 0xF0F0F0;  // text background and default clear colour; may be -2
-  int32_t textColor = 0x000000;
-  int32_t textBackColor = 0xF0F0F0;
+  int32_t foreColor = kWindowTextColor;       // text colour and default outline colour
+  int32_t backColor = kControlFaceColor;      // text background and default clear colour; may be -2
+  int32_t textBackColor = kControlFaceColor;  // 0 while the text background is transparent
   bool textBackOpaque = true;
   int32_t penStyle = 0, penWidth = 0;
   PresentFn present = nullptr;  // nobody shows the image when null
