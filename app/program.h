@@ -23,8 +23,9 @@ void StartUp(Life3D& app, double seconds, int32_t width, int32_t height);
 // Empty the scene and build it again from the boards (boxes, then ground),
 // then centre, copy, light and normals.
 void RebuildScene(Life3D& app);
-// Loop steps 1-3: next generation, rebuild, promote the new board. times, when
-// given, receives the duration of each half.
+// The first half of a loop pass: next generation, scene rebuild, then the new
+// board copied over the old one. times, when given, receives the duration of
+// each half.
 void AdvanceGeneration(Life3D& app, PassTimes* times = nullptr);
 // Draw one frame of the scene with the current angles into app.SceneWindow;
 // times, when given, receives the duration of each stage.

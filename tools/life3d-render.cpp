@@ -208,8 +208,9 @@ int main(int argc, char** argv) {
     app->Temp_Mouse_z = options.angleZ;
   }
   DrawSceneFrame(*app);
-  // The switches act as keys pressed before the first pass: the first frame
-  // still shows the start-up scene.
+  // The switches act from the first pass's rebuild on, one pass earlier than
+  // a key could (a key is read after the rebuild); the first frame still
+  // shows the start-up scene.
   if (options.quick) app->Quick = 1;
   if (options.noCenter) app->AutoCenter = 1;
 
