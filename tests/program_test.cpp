@@ -88,8 +88,11 @@ std::vector<uint32_t> RepaintFarToNear(Life3D& app) {
     const float s = FaceShade(mesh, app.light, f);
     if (s <= 0) continue;
     const Face& face = mesh.Faces[f];
+    // The products are exact in double, as the frame forms them; in float
+    // they could round across a half.
+    const double d = s;
     DrawFace(mesh, f,
-             Rgb(RoundToInt(s * face.Red), RoundToInt(s * face.Green), RoundToInt(s * face.Blue)));
+             Rgb(RoundToInt(d * face.Red), RoundToInt(d * face.Green), RoundToInt(d * face.Blue)));
   }
   return app.SceneWindow->surface.image;
 }
