@@ -57,7 +57,8 @@ int Cp437Byte(char32_t cp);
 // through ReadKey, and, when standard output is that terminal too, the
 // console is drawn at its top-left on the alternate screen. Installs the
 // handlers that restore the terminal at exit and on SIGTERM, SIGINT, SIGHUP,
-// SIGQUIT and crash signals. False when there is no terminal.
+// SIGQUIT and crash signals. False when there is no terminal, or when the
+// program runs as a background job of it.
 bool StartTerminal();
 // The same on given descriptors (keys from inFd, drawing to outFd when it is
 // a terminal): tests run it on a pseudo-terminal.

@@ -254,6 +254,11 @@ void InstallHandlers() {
 bool StartTerminalOn(int in, int out) {
   if (active.load()) return true;
   if (!isatty(in) || tcgetattr(in, &savedModes) != 0) return false;
+  // A background job (`life3d &`) would be stopped by the terminal at its
+  // first change of the settings; such a run takes its keys in the window.
+  // A terminal that is not the controlling one has no foreground to check.
+  const pid_t foreground = tcgetpgrp(in);
+  if (foreground != -1 && foreground != getpgrp()) return false;
   inFd = in;
   outFd = out;
   drawing = isatty(out) != 0;

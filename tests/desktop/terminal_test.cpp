@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -200,6 +201,59 @@ INSTANTIATE_TEST_SUITE_P(Terminal, TerminalEndTest,
                                          EndCase{"Interrupt", SIGINT}, EndCase{"HangUp", SIGHUP},
                                          EndCase{"Quit", SIGQUIT}, EndCase{"Abort", SIGABRT}),
                          [](const testing::TestParamInfo<EndCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// A run started by a shell, in the terminal's foreground or as a background
+// job (`life3d &`).
+struct JobCase {
+  const char* name;
+  bool background;
+  bool takesTerminal;
+};
+
+class TerminalJobTest : public testing::TestWithParam<JobCase> {};
+
+TEST_P(TerminalJobTest, TakesTheTerminalOnlyInTheForeground) {
+  Pty pty;
+  ASSERT_GE(pty.master, 0);
+  const JobCase& c = GetParam();
+  const pid_t shell = fork();
+  ASSERT_GE(shell, 0);
+  if (shell == 0) {
+    // A session with the pseudo-terminal as its controlling terminal, as a
+    // shell in a terminal window has; the job is started as the shell would.
+    if (setsid() < 0 || ioctl(pty.slave, TIOCSCTTY, 0) != 0) _exit(90);
+    const pid_t job = fork();
+    if (job < 0) _exit(91);
+    if (job == 0) {
+      if (c.background) setpgid(0, 0);
+      _exit(StartTerminalOn(pty.slave, pty.slave) == c.takesTerminal ? 0 : 1);
+    }
+    int status = 0;
+    if (waitpid(job, &status, WUNTRACED) != job) _exit(92);
+    if (WIFSTOPPED(status)) {  // the terminal stopped the job
+      kill(job, SIGKILL);
+      waitpid(job, &status, 0);
+      _exit(93);
+    }
+    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 94);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(shell, &status, 0), shell);
+  ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: wrong answer, 93: the job was stopped, 9x: set-up";
+  if (c.background) {
+    termios modes{};
+    tcgetattr(pty.slave, &modes);
+    EXPECT_TRUE(SameModes(modes, pty.original)) << "a background job changed the settings";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Terminal, TerminalJobTest,
+                         testing::Values(JobCase{"Foreground", false, true},
+                                         JobCase{"BackgroundJob", true, false}),
+                         [](const testing::TestParamInfo<JobCase>& info) {
                            return std::string(info.param.name);
                          });
 
