@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -68,12 +69,17 @@ TEST_F(KeyQueueTest, SourceIsPolledBeforeTheQueueIsRead) {
 TEST_F(KeyQueueTest, KeysPushedFromAnotherThreadWhileReadingArriveWholeAndInOrder) {
   auto keyOf = [](int k) { return std::string{'\0', static_cast<char>(59 + k % 10)}; };
   constexpr int kCount = 200;  // below the capacity, so none is dropped
+  std::atomic<bool> pushed{false};
   std::thread window([&] {
     for (int k = 0; k < kCount; ++k) PushKey(keyOf(k));
+    pushed.store(true);
   });
   int received = 0;
   while (received < kCount) {
+    // Read the flag first: a key lost by the queue ends the loop, not hangs it.
+    const bool done = pushed.load();
     const std::string key = ReadKey();
+    if (key.empty() && done) break;
     if (key.empty()) continue;
     if (key != keyOf(received)) break;  // the thread must be joined before failing
     ++received;
