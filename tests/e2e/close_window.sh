@@ -21,13 +21,15 @@ pass "the close box closes the window"
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$(program_pid)/task/$(program_pid)/stat"; }
 before="$(cpu_ticks)"
 type_in_terminal x n
-sleep 2
-after="$(cpu_ticks)"
+main_thread_busy() {
+  local now
+  now="$(cpu_ticks 2>/dev/null)" && [ -n "$now" ] && [ "$((now - before))" -ge 10 ]
+}
+wait_until 10 main_thread_busy ||
+  fail "the main thread idles without the window ($before -> $(cpu_ticks 2>/dev/null) ticks)"
 program_ended && fail "the program ended with the window (status $(exit_status))"
-[ "$((after - before))" -ge 10 ] ||
-  fail "the main thread idles without the window ($before -> $after ticks in 2 s)"
 [ "$(xdotool search --name '^Gemma' 2>/dev/null | wc -l)" = 0 ] || fail "a window came back"
-pass "the program runs on without its window ($((after - before)) ticks of main thread in 2 s)"
+pass "the program runs on without its window (its main thread keeps working)"
 
 type_in_terminal Escape
 wait_until 10 program_ended || fail "Esc did not end the program after the window closed"

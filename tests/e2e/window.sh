@@ -19,11 +19,16 @@ pass "window '$WINDOW_TITLE' covers the 1920x1080 screen"
 wait_until 20 scene_with_ground || fail "no grey background, ground and boxes: $(colours scene)"
 pass "the picture shows grey background, ground and boxes"
 
-# The panel: 22 x 16 cells at (0, 40), light grey text on black, nothing above it.
-read -r total _ _ _ black silver < <(colours scene 100x200+2+45)
-[ $((black * 100)) -gt $((total * 50)) ] && [ "$silver" -gt 20 ] ||
-  fail "no console panel at (0, 40): black $black, light grey $silver of $total"
-read -r total grey _ _ black _ < <(colours scene 100x30+2+5)
+# The panel: 22 x 16 cells at (0, 40), light grey text on black, nothing above
+# it. It comes after the first frame, so a fresh screenshot is waited for.
+panel_shown() {
+  shot panel || return 1
+  read -r total _ _ _ black silver < <(colours panel 100x200+2+45)
+  [ $((black * 100)) -gt $((total * 50)) ] && [ "$silver" -gt 20 ]
+}
+wait_until 10 panel_shown ||
+  fail "no console panel at (0, 40): $(colours panel 100x200+2+45) (total grey ground boxes black silver)"
+read -r _ _ _ _ black _ < <(colours panel 100x30+2+5)
 [ "$black" -eq 0 ] || fail "the panel reaches above y = 40"
 pass "the console panel stands at (0, 40)"
 
