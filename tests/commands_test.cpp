@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cells/board.h"
+#include "platform/console.h"
 #include "platform/random.h"
 
 namespace life3d {
@@ -155,6 +156,49 @@ TEST(HelpPanelTest, EveryLineFitsOneConsoleRowAndNamesAKeyThatActs) {
     EXPECT_TRUE(!(SteerOf(*app) == kStart) || CountLive(app->boards.BoardNow) > 0)
         << "key " << key << " did nothing";
   }
+}
+
+// The panel as printed, line by line; the texts are shown to the user as they are.
+constexpr const char* kHelpPanel[] = {
+    " + :Camera.Zoom +",
+    " - :Camera.Zoom -",
+    " x :DECR Temp_Mouse_x",
+    " X :INCR Temp_Mouse_x",
+    " y :DECR Temp_Mouse_y",
+    " Y :INCR Temp_Mouse_y",
+    " z :DECR Temp_Mouse_z",
+    " Z :INCR Temp_Mouse_z",
+    " d :Camera.Xoff-10",
+    " D :Camera.Xoff+10",
+    " a :Camera.Yoff-10",
+    " A :Camera.Yoff+10",
+    " e :Camera.Zoff-10",
+    " E :Camera.Zoff+10",
+    "Q,q:Quick",
+    "C,c:Auto center",
+    "N,n:New",
+};
+
+TEST(HelpPanelTest, OnTheSixteenRowConsoleLinesThreeToSeventeenStayAndTheCursorWaitsBelow) {
+  ASSERT_EQ(HelpLines().size(), std::size(kHelpPanel));
+  for (size_t k = 0; k < std::size(kHelpPanel); ++k) EXPECT_EQ(HelpLines()[k], kHelpPanel[k]);
+  SetConsoleSize(22, 16);
+  PrintHelpPanel();
+  Console& console = TheConsole();
+  std::lock_guard lock(console.mutex);
+  const ConsoleScreen& screen = console.screen;
+  ASSERT_EQ(screen.columns, 22);
+  ASSERT_EQ(screen.rows, 16);
+  for (int row = 0; row < 16; ++row) {
+    std::string shown;
+    for (int x = 0; x < 22; ++x) shown.push_back(static_cast<char>(screen.cells[row * 22 + x].ch));
+    // Rows 1..15 hold help lines 3..17; the last row is empty.
+    std::string expect(row < 15 ? kHelpPanel[row + 2] : "");
+    expect.resize(22, ' ');
+    EXPECT_EQ(shown, expect) << "row " << row + 1;
+  }
+  EXPECT_EQ(screen.cursorX, 0);
+  EXPECT_EQ(screen.cursorY, 15);
 }
 
 }  // namespace
