@@ -4,10 +4,11 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
 
 # Debian 12 packages: compiler and build tools, the libraries, and what the
-# end-to-end tests use to drive the program on a virtual X display.
+# end-to-end tests use to drive the program on a virtual X display (their
+# close-box helper is compiled against Xlib).
 PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev libpng-dev
   libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core
-  xvfb xterm tmux xdotool x11-utils imagemagick)
+  xvfb xterm tmux xdotool x11-utils imagemagick libx11-dev)
 
 ensure_packages() {
   local missing=()
