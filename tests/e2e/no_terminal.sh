@@ -19,9 +19,9 @@ xdotool key --window "$window" q
 wait_until 10 scene_without_ground || fail "q in the window left the ground: $(colours quick)"
 pass "q typed in the window leaves out the ground"
 
-running() { kill -0 "$program" 2>/dev/null; }
+ended() { ! kill -0 "$program" 2>/dev/null; }
 close_window "$window" || fail "cannot send the close request"
-wait_until 10 bash -c "! kill -0 $program 2>/dev/null" || fail "closing the window did not end it"
+wait_until 10 ended || fail "closing the window did not end it"
 wait "$program"
 status=$?
 [ "$status" = 0 ] || fail "exit status $status after the window closed"
