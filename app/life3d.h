@@ -21,8 +21,8 @@ struct Life3D {
   Camera camera;
   RotMatrix rot;
   Light light;
-  int32_t Quick = 0;       // 1: no ground tiles
-  int32_t AutoCenter = 0;  // 1: scene keeps board coordinates
+  int32_t Quick = 0;                                           // 1: no ground tiles
+  int32_t AutoCenter = 0;                                      // 1: scene keeps board coordinates
   float Temp_Mouse_x = 0, Temp_Mouse_y = 0, Temp_Mouse_z = 0;  // view angles, degrees
   WindowHandle SceneWindow = nullptr;
 };

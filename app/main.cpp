@@ -7,11 +7,11 @@
 #include "app/commands.h"
 #include "app/life3d.h"
 #include "app/program.h"
+#include "desktop/terminal.h"
+#include "desktop/window.h"
 #include "platform/console.h"
 #include "platform/keys.h"
 #include "platform/random.h"
-#include "platform/terminal.h"
-#include "platform/window.h"
 
 namespace {
 
@@ -19,7 +19,6 @@ constexpr int32_t kConsoleColumns = 22;
 constexpr int32_t kConsoleRows = 16;
 constexpr int32_t kConsoleX = 0;  // screen pixels of the console's top-left corner
 constexpr int32_t kConsoleY = 40;
-constexpr int32_t kPassPauseMilliseconds = 10;
 
 // Leaves the desktop and the terminal as they were before the run.
 void EndRun() {
@@ -57,14 +56,11 @@ int main() {
   ShowConsolePanel(kConsoleX, kConsoleY);
   PrintHelpPanel();
 
+  const PassIo io{Pause, [](void*) { return ReadKey(); }, nullptr};
   for (;;) {
-    AdvanceGeneration(*app);
-    Pause(kPassPauseMilliseconds);
-    const std::string key = ReadKey();
-    if (DispatchKey(*app, key)) break;  // Esc, before this pass's frame
+    if (RunPass(*app, io)) break;  // Esc, before this pass's frame
     // With no terminal the window is the only way in: closing it is the end.
     if (!HasTerminal() && app->SceneWindow->destroyed) break;
-    DrawSceneFrame(*app);
   }
   EndRun();
   return 0;

@@ -1,7 +1,6 @@
 #include "app/program.h"
 
-#include <chrono>
-
+#include "app/commands.h"
 #include "cells/scene.h"
 #include "render/bounds.h"
 #include "render/frame.h"
@@ -46,24 +45,29 @@ void RebuildScene(Life3D& app) {
   PrepareScene(app);
 }
 
-void AdvanceGeneration(Life3D& app, PassTimes* times) {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point start = times ? Clock::now() : Clock::time_point{};
+void AdvanceGeneration(Life3D& app) {
   NextGeneration(app.boards.BoardNow, app.boards.BoardNext);
-  const Clock::time_point built = times ? Clock::now() : Clock::time_point{};
   // The rebuild sees the old generation in BoardNow and the new one in
   // BoardNext, so each box shows its cell's transition.
   RebuildScene(app);
   app.boards.BoardNow = app.boards.BoardNext;
-  if (times) {
-    times->generation = std::chrono::duration<double, std::milli>(built - start).count();
-    times->rebuild = std::chrono::duration<double, std::milli>(Clock::now() - built).count();
-  }
 }
 
-void DrawSceneFrame(Life3D& app, FrameTimes* times) {
-  DrawFrame(app.mesh, app.rot, app.camera, app.light, app.SceneWindow, app.Temp_Mouse_x,
-            app.Temp_Mouse_y, app.Temp_Mouse_z, times);
+void DrawSceneFrame(Life3D& app) {
+  DrawFrame(FrameScene{app.mesh, app.rot, app.camera, app.light, app.SceneWindow}, app.Temp_Mouse_x,
+            app.Temp_Mouse_y, app.Temp_Mouse_z);
+}
+
+bool RunPass(Life3D& app, const PassIo& io) {
+  AdvanceGeneration(app);
+  if (io.pause) io.pause(kPassPauseMilliseconds);
+  // A key text is at most two bytes: it stays inside the string, off the heap.
+  const std::string key = io.readKey ? io.readKey(io.context) : std::string();
+  // A flag read here acts from the next pass's rebuild; camera and angle
+  // changes, and "N" (which rebuilds at once), show in this pass's frame.
+  if (DispatchKey(app, key)) return true;
+  DrawSceneFrame(app);
+  return false;
 }
 
 }  // namespace life3d

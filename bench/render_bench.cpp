@@ -95,7 +95,7 @@ void BM_FillFrameFaces(benchmark::State& state) {
 }
 BENCHMARK(BM_FillFrameFaces)->Unit(benchmark::kMicrosecond);
 
-// One triangle of the given side in pixels, filled and outlined in one colour.
+// One triangle of the given side in pixels, filled and outlined in one color.
 void BM_FillTriangle(benchmark::State& state) {
   std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(kWidth, kHeight));
   AttachSurface(window.get(), 0, true);

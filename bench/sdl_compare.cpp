@@ -15,6 +15,7 @@
 
 #include "app/program.h"
 #include "platform/raster.h"
+#include "platform/text.h"
 #include "render/frame.h"
 
 namespace {
@@ -61,12 +62,12 @@ int main(int argc, char** argv) {
       t.xy[2 * k] = mesh.ScreenPoints[corners[k]].X;
       t.xy[2 * k + 1] = mesh.ScreenPoints[corners[k]].Y;
     }
-    t.color = Rgb(RoundToIntInline(double{s} * face.Red), RoundToIntInline(double{s} * face.Green),
-                  RoundToIntInline(double{s} * face.Blue));
+    t.color = Rgb(RoundToInt(double{s} * face.Red), RoundToInt(double{s} * face.Green),
+                  RoundToInt(double{s} * face.Blue));
     triangles.push_back(t);
   }
 
-  // life3d: FillPolygon with outline and fill in the face colour.
+  // life3d: FillPolygon with outline and fill in the face color.
   AttachSurface(window.get(), 0, true);
   std::vector<double> ours;
   for (int r = 0; r < rounds; ++r) {

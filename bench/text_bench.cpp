@@ -9,7 +9,7 @@ namespace life3d {
 namespace {
 
 const double kWhole[] = {20, 1620, -810, 60, 100, 40, 0, 1580};
-const double kColours[] = {16777060, 16751460, 16777215, 9850960, 5263510, 255};
+const double kColors[] = {16777060, 16751460, 16777215, 9850960, 5263510, 255};
 
 std::vector<float> GeneralFloats() {
   std::mt19937 gen(5);
@@ -29,15 +29,15 @@ void BM_FormatWholeCoordinate(benchmark::State& state) {
 }
 BENCHMARK(BM_FormatWholeCoordinate);
 
-void BM_FormatColour(benchmark::State& state) {
+void BM_FormatColor(benchmark::State& state) {
   char buf[kNumberTextMax];
   size_t i = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(FormatNumberTo(buf, kColours[i++ % 6], 15));
+    benchmark::DoNotOptimize(FormatNumberTo(buf, kColors[i++ % 6], 15));
     benchmark::ClobberMemory();
   }
 }
-BENCHMARK(BM_FormatColour);
+BENCHMARK(BM_FormatColor);
 
 void BM_FormatGeneralFloat(benchmark::State& state) {
   const auto v = GeneralFloats();
@@ -63,12 +63,12 @@ void BM_ParseWholeCoordinate(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseWholeCoordinate);
 
-void BM_ParseColour(benchmark::State& state) {
-  const auto t = Texts(kColours, 6, 15);
+void BM_ParseColor(benchmark::State& state) {
+  const auto t = Texts(kColors, 6, 15);
   size_t i = 0;
   for (auto _ : state) benchmark::DoNotOptimize(ParseNumber(t[i++ % 6]));
 }
-BENCHMARK(BM_ParseColour);
+BENCHMARK(BM_ParseColor);
 
 void BM_ParseGeneralFloat(benchmark::State& state) {
   const auto v = GeneralFloats();

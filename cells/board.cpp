@@ -22,8 +22,8 @@ void NextGeneration(const Board& now, Board& next) {
     for (int j = 1; j <= kBoardSize; ++j) {
       const int left = j == 1 ? kBoardSize : j - 1;
       const int right = j == kBoardSize ? 1 : j + 1;
-      const int32_t n = now(up, left) + now(up, j) + now(up, right) + now(i, left) +
-                        now(i, right) + now(down, left) + now(down, j) + now(down, right);
+      const int32_t n = now(up, left) + now(up, j) + now(up, right) + now(i, left) + now(i, right) +
+                        now(down, left) + now(down, j) + now(down, right);
       if (n == 2) {
         next(i, j) = now(i, j);
       } else {

@@ -6,10 +6,10 @@ namespace life3d {
 
 namespace {
 
-// Packed colours red + 256 green + 65536 blue.
-constexpr int32_t kBornColour = 9850960;    // (80, 80, 150)
-constexpr int32_t kDyingColour = 5263510;   // (150, 80, 80)
-constexpr int32_t kAliveColour = 255;       // (255, 0, 0)
+// Packed colors red + 256 green + 65536 blue.
+constexpr int32_t kBornColor = 9850960;     // (80, 80, 150)
+constexpr int32_t kDyingColor = 5263510;    // (150, 80, 80)
+constexpr int32_t kAliveColor = 255;        // (255, 0, 0)
 constexpr int32_t kGroundEven = 16777060;   // (100, 255, 255)
 constexpr int32_t kGroundOdd = 16751460;    // (100, 155, 255)
 constexpr int32_t kGroundUnder = 16777215;  // (255, 255, 255)
@@ -22,16 +22,16 @@ void BuildCellBoxes(MeshStore& store, const BoardPair& boards) {
     for (int j = 1; j <= kBoardSize; ++j) {
       const int32_t v = boards.BoardNow(i, j) * 10 + boards.BoardNext(i, j);
       float h;
-      int32_t colour;
+      int32_t color;
       if (v == 1) {
         h = 20;
-        colour = kBornColour;
+        color = kBornColor;
       } else if (v == 10) {
         h = 20;
-        colour = kDyingColour;
+        color = kDyingColor;
       } else if (v == 11) {
         h = 40;
-        colour = kAliveColour;
+        color = kAliveColor;
       } else {
         continue;
       }
@@ -39,12 +39,12 @@ void BuildCellBoxes(MeshStore& store, const BoardPair& boards) {
       const float y0 = s * i - s / 2, y1 = s * i + s / 2;
       // P0, P1, P2 run round the base so that its normal points up; P3 is above P2.
       const float points[12] = {x0, y0, 0, x1, y0, 0, x1, y1, 0, x1, y1, h};
-      MakeBox(store, points, colour);
+      MakeBox(store, points, color);
     }
   }
 }
 
-void BuildGround(MeshStore& store, const float& z, int32_t Quick) {
+void BuildGround(MeshStore& store, float z, int32_t Quick) {
   if (Quick == 1) return;
   const int32_t pitch = 40;
   const float half = pitch / 2.0f;

@@ -17,6 +17,6 @@ void BuildCellBoxes(MeshStore& store, const BoardPair& boards);
 // Appends the 1,600 ground tiles at height z, i outer and j inner, upper side
 // (100, 255, 255) or (100, 155, 255) by the parity of i + j, under side white;
 // nothing when Quick is 1.
-void BuildGround(MeshStore& store, const float& z, int32_t Quick);
+void BuildGround(MeshStore& store, float z, int32_t Quick);
 
 }  // namespace life3d

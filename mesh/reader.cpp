@@ -45,66 +45,6 @@ constexpr int32_t kNone = -1;
 // written by the generators) go to a heap buffer of the call.
 constexpr size_t kShortLine = 256;
 
-// UpperCase as a byte table, taken from UpperCase itself so the two agree,
-// and whether it is the plain a..z rule below 128, which ScanLine then applies
-// eight bytes at a time.
-struct UpperRule {
-  std::array<char, 256> table{};
-  bool asciiIsPlain = true;
-};
-
-const UpperRule& Upper() {
-  static const UpperRule rule = [] {
-    UpperRule r;
-    for (int b = 0; b < 256; ++b) {
-      const char c = static_cast<char>(b);
-      r.table[b] = UpperCase(std::string_view(&c, 1))[0];
-      const int plain = b >= 'a' && b <= 'z' ? b - 'a' + 'A' : b;
-      if (b < 128 && static_cast<unsigned char>(r.table[b]) != plain) r.asciiIsPlain = false;
-    }
-    return r;
-  }();
-  return rule;
-}
-
-constexpr uint64_t kEachByte = 0x0101010101010101ull;
-
-// Copies n bytes upper-cased from in to out and writes the positions of the
-// colons to colon; returns how many. Words of eight bytes below 128 are
-// upper-cased and searched for colons with whole-word arithmetic.
-int32_t UpperAndColons(const unsigned char* in, int32_t n, const UpperRule& upper, char* out,
-                       int32_t* colon) {
-  int32_t count = 0;
-  int32_t i = 0;
-  if (std::endian::native == std::endian::little && upper.asciiIsPlain) {
-    for (; i + 8 <= n; i += 8) {
-      uint64_t w;
-      std::memcpy(&w, in + i, 8);
-      if ((w & (kEachByte * 0x80)) != 0) {
-        for (int k = 0; k < 8; ++k) out[i + k] = upper.table[in[i + k]];
-        std::memcpy(&w, out + i, 8);
-      } else {
-        // High bit of each byte from 'a' to 'z', moved down to 0x20 and taken off.
-        const uint64_t atLeastA = w + kEachByte * (0x80 - 'a');
-        const uint64_t aboveZ = w + kEachByte * (0x80 - 'z' - 1);
-        w -= ((atLeastA & ~aboveZ) & (kEachByte * 0x80)) >> 2;
-        std::memcpy(out + i, &w, 8);
-      }
-      // High bit of each byte of x that is zero, that is of each colon.
-      const uint64_t x = w ^ (kEachByte * ':');
-      uint64_t zero = ~(((x & (kEachByte * 0x7F)) + kEachByte * 0x7F) | x | (kEachByte * 0x7F));
-      for (; zero != 0; zero &= zero - 1) colon[count++] = i + (std::countr_zero(zero) >> 3);
-    }
-  }
-  for (; i < n; ++i) {
-    const char ch = upper.table[in[i]];
-    out[i] = ch;
-    colon[count] = i;
-    count += ch == ':';
-  }
-  return count;
-}
-
 // The upper-cased line and the 0-based position of the first occurrence of
 // each keyword in it (kNone when absent).
 struct ScannedLine {
@@ -112,7 +52,7 @@ struct ScannedLine {
   int32_t vertices = kNone, faces = kNone;  // "VERTICES:", "FACES:"
   int32_t x = kNone, y = kNone, z = kNone;  // "X:", "Y:", "Z:"
   int32_t a = kNone, b = kNone, c = kNone;  // " A:", " B:", " C:"
-  int32_t colour = kNone;                   // "COLORE:"
+  int32_t color = kNone;                    // "COLORE:"
 };
 
 void Mark(int32_t& at, int32_t position) {
@@ -127,10 +67,9 @@ bool Ends(const char* out, int32_t end, std::string_view word) {
 // Upper-cases the line, then finds the keywords that end in a colon from the
 // colons alone: taken in line order, the first colon that completes a keyword
 // gives its first occurrence.
-ScannedLine ScanLine(const std::string& line, const UpperRule& upper, char* shortBuffer,
-                     int32_t* colons, std::string& longBuffer, std::vector<int32_t>& longColons) {
+ScannedLine ScanLine(const std::string& line, char* shortBuffer, int32_t* colons,
+                     std::string& longBuffer, std::vector<int32_t>& longColons) {
   ScannedLine s;
-  const auto n = static_cast<int32_t>(line.size());
   char* out = shortBuffer;
   int32_t* colon = colons;
   if (line.size() > kShortLine) {
@@ -139,8 +78,7 @@ ScannedLine ScanLine(const std::string& line, const UpperRule& upper, char* shor
     out = longBuffer.data();
     colon = longColons.data();
   }
-  const auto* in = reinterpret_cast<const unsigned char*>(line.data());
-  const int32_t count = UpperAndColons(in, n, upper, out, colon);
+  const int32_t count = UpperCaseTo(line, out, ':', colon);
   for (int32_t k = 0; k < count; ++k) {
     const int32_t i = colon[k];
     if (i == 0) continue;
@@ -164,7 +102,7 @@ ScannedLine ScanLine(const std::string& line, const UpperRule& upper, char* shor
         if (i >= 2 && out[i - 2] == ' ') Mark(s.c, i - 2);
         break;
       case 'E':
-        if (Ends(out, i, "COLORE")) Mark(s.colour, i - 6);
+        if (Ends(out, i, "COLORE")) Mark(s.color, i - 6);
         break;
       case 'S':
         if (Ends(out, i, "VERTICES")) Mark(s.vertices, i - 8);
@@ -185,37 +123,11 @@ int32_t Find(std::string_view u, std::string_view word) {
   return at == std::string_view::npos ? kNone : static_cast<int32_t>(at);
 }
 
-// The common case of mesh text, a plain whole number of at most 18 digits
-// (after blanks, tabs, line feeds and a sign, ended by a byte that cannot
-// continue a number), read without ParseNumber. ParseNumber gives exactly
-// this integer for such text; anything else is left to it.
-bool WholeNumber(std::string_view text, int64_t& value) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p < end && (*p == ' ' || *p == '\t' || *p == '\n')) ++p;
-  bool negative = false;
-  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
-  const char* const first = p;
-  const char* const limit = end - first > 18 ? first + 18 : end;
-  int64_t v = 0;
-  while (p < limit && static_cast<unsigned>(*p - '0') <= 9) v = v * 10 + (*p++ - '0');
-  if (p == first) return false;
-  if (p < end) {
-    const char c = *p;
-    if (static_cast<unsigned>(c - '0') <= 9 || c == '.' || c == 'E' || c == 'e' || c == 'D' ||
-        c == 'd') {
-      return false;
-    }
-  }
-  value = negative ? -v : v;  // a negative zero only ever meets additions and rounding
-  return true;
-}
-
 // The number right after the keyword found at position at.
 long double NumberAfter(std::string_view u, int32_t at, std::string_view keyword) {
   const std::string_view rest = u.substr(at + keyword.size());
   int64_t whole = 0;
-  if (WholeNumber(rest, whole)) return static_cast<long double>(whole);
+  if (ParseWholeNumber(rest, whole)) return static_cast<long double>(whole);
   return ParseNumber(rest);
 }
 
@@ -224,7 +136,7 @@ long double NumberAfter(std::string_view u, int32_t at, std::string_view keyword
 int32_t IntegerAfter(std::string_view u, int32_t at, std::string_view keyword, int32_t base = 0) {
   const std::string_view rest = u.substr(at + keyword.size());
   int64_t whole = 0;
-  if (WholeNumber(rest, whole)) {
+  if (ParseWholeNumber(rest, whole)) {
     const int64_t sum = whole + base;
     if (sum >= INT32_MIN && sum <= INT32_MAX) return static_cast<int32_t>(sum);
     return RoundToInt(static_cast<long double>(sum));
@@ -333,12 +245,12 @@ void ReadFace(MeshStore& s, ReaderState& r, const ScannedLine& l, int32_t defaul
   const int32_t b = Corner(l, l.b, " B:", r);
   const int32_t c = Corner(l, l.c, " C:", r);
   if (a < 0 || b < 0 || c < 0) return;
-  const int32_t colour = l.colour == kNone ? defaultColor : IntegerAfter(l.u, l.colour, "COLORE:");
+  const int32_t color = l.color == kNone ? defaultColor : IntegerAfter(l.u, l.color, "COLORE:");
   Face& face = s.Faces[r.F + k];
   face.A = a;
   face.B = b;
   face.C = c;
-  SplitColor(colour, face.Red, face.Green, face.Blue);
+  SplitColor(color, face.Red, face.Green, face.Blue);
   if (closes) CompleteObject(s, r);
 }
 
@@ -346,7 +258,6 @@ void ReadFace(MeshStore& s, ReaderState& r, const ScannedLine& l, int32_t defaul
 
 void ReadMeshText(MeshStore& store, int32_t OffsetX, int32_t OffsetY, int32_t OffsetZ,
                   int32_t DefaultColor) {
-  const UpperRule& upper = Upper();
   const int64_t lastIndex = static_cast<int64_t>(store.MeshLines.size()) - 1;
   const int64_t last = std::min<int64_t>(store.MeshLastLine, lastIndex);
   ReaderState r;
@@ -359,8 +270,7 @@ void ReadMeshText(MeshStore& store, int32_t OffsetX, int32_t OffsetY, int32_t Of
   // The three tests run one after another on the same line, in this order: a
   // line may be a vertex line and a face line at once.
   for (int64_t i = 0; i <= last; ++i) {
-    const ScannedLine l =
-        ScanLine(store.MeshLines[i], upper, shortBuffer, colons, longBuffer, longColons);
+    const ScannedLine l = ScanLine(store.MeshLines[i], shortBuffer, colons, longBuffer, longColons);
     if (l.u.starts_with("TRI-MESH,")) StartObject(store, r, l);
     if (!r.inObject) continue;
     if (l.u.starts_with("VERTEX 0")) r.vertexOpen = true;

@@ -24,7 +24,7 @@ inline constexpr int32_t kMaxSceneVertices = 3 * kMaxSceneFaces;
 // Parses MeshLines 0..MeshLastLine (none when negative, at most the last line
 // of the buffer) and appends each complete object, its corners rebased by the
 // vertices already in the store. Offsets are added to every coordinate read;
-// DefaultColor colours faces without "colore:".
+// DefaultColor colors faces without "colore:".
 void ReadMeshText(MeshStore& store, int32_t OffsetX, int32_t OffsetY, int32_t OffsetZ,
                   int32_t DefaultColor);
 

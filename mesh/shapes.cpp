@@ -12,7 +12,7 @@ namespace life3d {
 namespace {
 
 // Digit counts of the number texts: floats with 7 significant digits, 32-bit
-// integers (vertex numbers, colours) with 15 so that a colour is never written
+// integers (vertex numbers, colors) with 15 so that a color is never written
 // in exponent form, and whole-number constants with 7.
 constexpr int kFloatDigits = 7;
 constexpr int kIntegerDigits = 15;
@@ -87,10 +87,10 @@ void WriteVertex(std::string& line, int index, const float v[3], NumberTexts& nu
   b.AssignTo(line);
 }
 
-void WriteFace(std::string& line, std::string_view text, std::string_view colour) {
+void WriteFace(std::string& line, std::string_view text, std::string_view color) {
   LineBuilder b;
   b.Add(text);
-  b.Add(colour);
+  b.Add(color);
   b.AssignTo(line);
 }
 
@@ -148,14 +148,14 @@ void MakeBox(MeshStore& store, const float points[12], int32_t Color) {
   };
 
   NumberTexts numbers;
-  char colour[kNumberTextMax];
-  const std::string_view colourText(colour, FormatNumberTo(colour, Color, kIntegerDigits));
+  char color[kNumberTextMax];
+  const std::string_view colorText(color, FormatNumberTo(color, Color, kIntegerDigits));
 
   auto& lines = store.MeshLines;
   lines[0].assign("Named Object: \"Parallelepipedo\"");
   WriteHeader(lines[1], "Tri-mesh, Vertices: 8     Faces:", 12);
   for (int i = 0; i < 8; ++i) WriteVertex(lines[2 + i], i, v[i], numbers);
-  for (int f = 0; f < 12; ++f) WriteFace(lines[10 + f], kFaces[f], colourText);
+  for (int f = 0; f < 12; ++f) WriteFace(lines[10 + f], kFaces[f], colorText);
   store.MeshLastLine = 21;
   ReadMeshText(store, 0, 0, 0, Color);
 }

@@ -3,7 +3,7 @@
 // every shape of the scene passes through the text format.
 //
 // Corner points are 32-bit floats, point after point: x, y, z of P0, then P1,
-// and so on. Colours are packed red + 256 green + 65536 blue.
+// and so on. Colors are packed red + 256 green + 65536 blue.
 #pragma once
 
 #include <cstdint>

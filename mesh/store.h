@@ -21,7 +21,7 @@ struct ScreenPoint {
 };
 
 struct Face {
-  int32_t A = 0, B = 0, C = 0;  // scene-wide vertex indices, order matters
+  int32_t A = 0, B = 0, C = 0;                  // scene-wide vertex indices, order matters
   float NormalX = 0, NormalY = 0, NormalZ = 0;  // (B - A) x (C - A), model space
   float ViewNormalX = 0, ViewNormalY = 0, ViewNormalZ = 0;  // turned into view space
   float DepthSum = 0;      // sum of the corners' view z, for the depth order
@@ -61,7 +61,7 @@ inline void ResetScene(MeshStore& store) {
 // heap. When memory runs out it returns false and every array is as it was.
 bool ResizeMeshArrays(MeshStore& store, int32_t vertexBound, int32_t faceBound);
 
-// Colour bytes of a packed colour red + 256 green + 65536 blue, with division
+// Color bytes of a packed color red + 256 green + 65536 blue, with division
 // truncating toward zero and the low 8 bits of each result kept (-1 gives
 // red 255, green 0, blue 0).
 inline void SplitColor(int32_t v, uint8_t& red, uint8_t& green, uint8_t& blue) {

@@ -19,7 +19,7 @@ struct PaintedMask {
 };
 
 // A row-major image of 0x00RRGGBB pixels owned by someone else. With a mask
-// the image is painted under: a pixel already painted keeps its colour.
+// the image is painted under: a pixel already painted keeps its color.
 struct PixelImage {
   uint32_t* pixels = nullptr;
   int32_t width = 0, height = 0;
@@ -35,7 +35,7 @@ inline bool FullyPainted(const PixelImage& image) {
   return image.under && image.under->fullRows >= image.height;
 }
 
-// What fills an area: a solid colour or a hatch (styles 1..6: horizontal,
+// What fills an area: a solid color or a hatch (styles 1..6: horizontal,
 // vertical, forward diagonal, backward diagonal, cross, diagonal cross) whose
 // gaps take backColor when opaqueBack and are left alone otherwise.
 struct Brush {
@@ -45,17 +45,7 @@ struct Brush {
   uint32_t backColor = 0;
 };
 
-// Nearest 32-bit integer, ties to even; -2147483648 for a value that is not a
-// number or lies outside the 32-bit range. The same result as RoundToInt for
-// every double, but inline: adding and removing 1.5 * 2^52 leaves a double
-// rounded to a whole number in the default rounding mode.
-inline int32_t RoundToIntInline(double v) {
-  if (!(v >= -2147483648.5 && v < 2147483647.5)) return INT32_MIN;
-  constexpr double kShift = 6755399441055744.0;  // 1.5 * 2^52
-  return static_cast<int32_t>((v + kShift) - kShift);
-}
-
-// 0x00BBGGRR colour (low 24 bits) as a 0x00RRGGBB pixel.
+// 0x00BBGGRR color (low 24 bits) as a 0x00RRGGBB pixel.
 inline uint32_t PixelFromColor(int32_t color) {
   const uint32_t c = static_cast<uint32_t>(color);
   return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);

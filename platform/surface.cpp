@@ -159,9 +159,9 @@ void FillPolygon(const PolygonPoints& points, int32_t outline, int32_t fill, int
   // other far-away point.
   int32_t xy[2 * kMaxPolygonPoints];
   if (n == 3) {
-    for (int32_t k = 0; k < 6; ++k) xy[k] = RoundToIntInline(points.xy[k]);
+    for (int32_t k = 0; k < 6; ++k) xy[k] = RoundToInt(points.xy[k]);
   } else {
-    for (int32_t k = 0; k < 2 * n; ++k) xy[k] = RoundToIntInline(points.xy[k]);
+    for (int32_t k = 0; k < 2 * n; ++k) xy[k] = RoundToInt(points.xy[k]);
   }
 
   if (outline == -1) outline = surface->foreColor;

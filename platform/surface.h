@@ -1,8 +1,8 @@
 // Drawing surface: the off-screen image a frame is painted into, the drawing
 // operations the renderer uses, and the hand-over of a finished image to
 // whoever shows it (the SDL2 window thread, or nobody when run headless).
-// Colours are 0x00BBGGRR (red in the low byte); -1 means the default colour
-// and -2 no colour. Image pixels are stored as 0x00RRGGBB.
+// Colors are 0x00BBGGRR (red in the low byte); -1 means the default color
+// and -2 no color. Image pixels are stored as 0x00RRGGBB.
 #pragma once
 
 #include <atomic>
@@ -16,9 +16,8 @@
 namespace life3d {
 
 inline constexpr uint32_t kDeferredRedraw = 0x80;
-inline constexpr int32_t kErrorNoSurface = 68;  // AttachSurface found no surface
-inline constexpr int32_t kErrorFont = 5;
-inline constexpr int32_t kWindowTextColor = 0x000000;   // default foreground colour
+inline constexpr int32_t kErrorNoSurface = 68;          // AttachSurface found no surface
+inline constexpr int32_t kWindowTextColor = 0x000000;   // default foreground color
 inline constexpr int32_t kControlFaceColor = 0xF0F0F0;  // default background and first image
 inline constexpr int32_t kSurfaceDpi = 96;              // vertical dots per inch of every image
 
@@ -44,8 +43,8 @@ struct DrawingSurface {
   int32_t width = 0, height = 0;
   int32_t lastX = 0, lastY = 0;  // current drawing position
   FontState font;
-  int32_t foreColor = kWindowTextColor;       // text colour and default outline colour
-  int32_t backColor = kControlFaceColor;      // text background and default clear colour; may be -2
+  int32_t foreColor = kWindowTextColor;       // text color and default outline color
+  int32_t backColor = kControlFaceColor;      // text background and default clear color; may be -2
   int32_t textBackColor = kControlFaceColor;  // 0 while the text background is transparent
   bool textBackOpaque = true;
   int32_t penStyle = 0, penWidth = 0;
@@ -74,7 +73,7 @@ using WindowHandle = GraphicsWindow*;  // nullptr: creation failed
 int32_t& PlatformError();
 
 // Sizes a fresh surface to width x height, fills the image with the control-face
-// colour and selects the default font. False (surface unchanged) when the size
+// color and selects the default font. False (surface unchanged) when the size
 // is not positive or the image cannot be had.
 bool PrepareSurface(DrawingSurface& surface, int32_t width, int32_t height);
 // A window with no screen behind it, for headless use (tools, tests); nullptr
@@ -88,8 +87,8 @@ WindowHandle CreateOffscreenWindow(int32_t width, int32_t height);
 void AttachSurface(WindowHandle window, int32_t id, bool deferred);
 // The current surface of this thread, or nullptr.
 DrawingSurface* CurrentSurface();
-// Paints the whole image in colour (style 0 solid, 1..6 hatches); -1 is the
-// background colour, -2 paints nothing. Moves the drawing position to (0, 0).
+// Paints the whole image in color (style 0 solid, 1..6 hatches); -1 is the
+// background color, -2 paints nothing. Moves the drawing position to (0, 0).
 void ClearSurface(int32_t color, int32_t style);
 void SetForeColor(int32_t color);
 void SetBackColor(int32_t color);

@@ -1,8 +1,9 @@
+#include "platform/terminal_keys.h"
+
 #include <array>
 #include <cstring>
 
 #include "platform/keys.h"
-#include "platform/terminal.h"
 
 namespace life3d {
 namespace {

@@ -1,5 +1,6 @@
 #include "platform/text.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,19 @@ int WriteUnsigned(char* out, uint64_t v) {
   return len;
 }
 
+// Adds one unit in the last of the n digits; a carry out of the first digit
+// gives 1 followed by zeros and raises the exponent e.
+void RoundUpDigits(char* digits, int n, int& e) {
+  int i = n - 1;
+  while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+  if (i >= 0) {
+    ++digits[i];
+  } else {
+    digits[0] = '1';
+    ++e;
+  }
+}
+
 // Rounding looks at digit n+1 only: above 5 up, below 5 down, exactly 5 to
 // make digit n even. digits holds 18 digits of the value's exact expansion.
 // Returns the number of digits kept after dropping trailing zeros; e may grow.
@@ -28,16 +42,7 @@ int RoundDigits(char* digits, int n, int& e) {
   if (n < 18) {
     const int next = digits[n] - '0';
     const int last = digits[n - 1] - '0';
-    if (next > 5 || (next == 5 && last % 2 == 1)) {
-      int i = n - 1;
-      while (i >= 0 && digits[i] == '9') digits[i--] = '0';
-      if (i >= 0) {
-        ++digits[i];
-      } else {  // carry out of the first digit: 1 followed by zeros
-        digits[0] = '1';
-        ++e;
-      }
-    }
+    if (next > 5 || (next == 5 && last % 2 == 1)) RoundUpDigits(digits, n, e);
   }
   int k = n;
   while (k > 1 && digits[k - 1] == '0') --k;
@@ -115,16 +120,7 @@ bool ExactDigits(double a, char* digits, int& e) {
     for (int i = 19; i < len; ++i) beyond = beyond || text[i] != '0';
     up = beyond || (digits[17] - '0') % 2 == 1;
   }
-  if (up) {
-    int i = 17;
-    while (i >= 0 && digits[i] == '9') digits[i--] = '0';
-    if (i >= 0) {
-      ++digits[i];
-    } else {
-      digits[0] = '1';
-      ++e;
-    }
-  }
+  if (up) RoundUpDigits(digits, 18, e);
   return true;
 }
 
@@ -252,10 +248,25 @@ long double ParseRadix(const unsigned char* p, const unsigned char* end) {
   int base = 8;
   if (p < end) {
     switch (*p) {
-      case 'H': case 'h': base = 16; ++p; break;
-      case 'O': case 'o': case 'Q': case 'q': base = 8; ++p; break;
-      case 'B': case 'b': base = 2; ++p; break;
-      default: break;  // base 8, this byte is the first digit
+      case 'H':
+      case 'h':
+        base = 16;
+        ++p;
+        break;
+      case 'O':
+      case 'o':
+      case 'Q':
+      case 'q':
+        base = 8;
+        ++p;
+        break;
+      case 'B':
+      case 'b':
+        base = 2;
+        ++p;
+        break;
+      default:
+        break;  // base 8, this byte is the first digit
     }
   }
   long double value = 0;
@@ -361,6 +372,65 @@ Text UpperCase(std::string_view text) {
   return out;
 }
 
+bool ParseWholeNumber(std::string_view text, int64_t& value) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end && (*p == ' ' || *p == '\t' || *p == '\n')) ++p;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  const char* const first = p;
+  const char* const limit = end - first > 18 ? first + 18 : end;
+  int64_t v = 0;
+  while (p < limit && static_cast<unsigned>(*p - '0') <= 9) v = v * 10 + (*p++ - '0');
+  if (p == first) return false;
+  if (p < end) {
+    const char c = *p;
+    if (static_cast<unsigned>(c - '0') <= 9 || c == '.' || c == 'E' || c == 'e' || c == 'D' ||
+        c == 'd') {
+      return false;
+    }
+  }
+  value = negative ? -v : v;
+  return true;
+}
+
+int32_t UpperCaseTo(std::string_view text, char* out, char mark, int32_t* marks) {
+  constexpr uint64_t kEachByte = 0x0101010101010101ull;
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  const auto n = static_cast<int32_t>(text.size());
+  const uint64_t marked = kEachByte * static_cast<unsigned char>(mark);
+  int32_t count = 0;
+  int32_t i = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; i + 8 <= n; i += 8) {
+      uint64_t w;
+      std::memcpy(&w, in + i, 8);
+      if ((w & (kEachByte * 0x80)) != 0) {
+        for (int k = 0; k < 8; ++k) out[i + k] = static_cast<char>(kUpper.map[in[i + k]]);
+        std::memcpy(&w, out + i, 8);
+      } else {
+        // Below 128 only a..z change: the high bit of each byte from 'a' to
+        // 'z', moved down to 0x20 and taken off.
+        const uint64_t atLeastA = w + kEachByte * (0x80 - 'a');
+        const uint64_t aboveZ = w + kEachByte * (0x80 - 'z' - 1);
+        w -= ((atLeastA & ~aboveZ) & (kEachByte * 0x80)) >> 2;
+        std::memcpy(out + i, &w, 8);
+      }
+      // The high bit of each byte of x that is zero, that is of each mark.
+      const uint64_t x = w ^ marked;
+      uint64_t zero = ~(((x & (kEachByte * 0x7F)) + kEachByte * 0x7F) | x | (kEachByte * 0x7F));
+      for (; zero != 0; zero &= zero - 1) marks[count++] = i + (std::countr_zero(zero) >> 3);
+    }
+  }
+  for (; i < n; ++i) {
+    const char ch = static_cast<char>(kUpper.map[in[i]]);
+    out[i] = ch;
+    marks[count] = i;
+    count += ch == mark;
+  }
+  return count;
+}
+
 int32_t FindText(int32_t start, std::string_view text, std::string_view pattern) {
   const auto length = static_cast<int64_t>(text.size());
   if (length == 0) return 0;
@@ -390,7 +460,9 @@ Text SubText(std::string_view text, int32_t start, int32_t length) {
   return Text(text.substr(static_cast<size_t>(first - 1), static_cast<size_t>(count)));
 }
 
-int32_t TextLength(std::string_view text) { return static_cast<int32_t>(text.size()); }
+int32_t TextLength(std::string_view text) {
+  return static_cast<int32_t>(text.size());
+}
 
 Text CharText(std::initializer_list<int32_t> codes) {
   Text out;
@@ -400,7 +472,9 @@ Text CharText(std::initializer_list<int32_t> codes) {
   return out;
 }
 
-bool TextEquals(std::string_view a, std::string_view b) { return a == b; }
+bool TextEquals(std::string_view a, std::string_view b) {
+  return a == b;
+}
 
 Text Concat(std::string_view a, std::string_view b) {
   Text out;
@@ -410,7 +484,9 @@ Text Concat(std::string_view a, std::string_view b) {
   return out;
 }
 
-long double FloorInt(long double x) { return std::floor(x); }
+long double FloorInt(long double x) {
+  return std::floor(x);
+}
 
 int32_t RoundToInt(long double x) {
   // lrintl rounds in the current mode, which is to nearest with ties to even.

@@ -31,6 +31,18 @@ long double ParseNumber(std::string_view text);
 // a..z and seven code-page-437 lower-case letters to capitals.
 Text UpperCase(std::string_view text);
 
+// ---- Fast forms for the mesh text round trip: the same results, no heap ----
+
+// The value ParseNumber gives when text is a plain whole number: after blanks,
+// tabs and line feeds, an optional sign and 1 to 18 digits not followed by a
+// digit, a point or an exponent letter ("-0" gives 0, which equals the
+// negative zero ParseNumber gives). False for any other text: ask ParseNumber.
+bool ParseWholeNumber(std::string_view text, int64_t& value);
+// UpperCase(text) written into out (text.size() bytes), and the 0-based
+// positions of every byte equal to mark in the result written to marks (room
+// for text.size() entries); returns how many. Eight bytes at a time.
+int32_t UpperCaseTo(std::string_view text, char* out, char mark, int32_t* marks);
+
 // 1-based position of pattern in text searching forward from start (start >= 1)
 // or backward from the end (start < 0); 0 when not found.
 int32_t FindText(int32_t start, std::string_view text, std::string_view pattern);
@@ -45,8 +57,18 @@ Text Concat(std::string_view a, std::string_view b);
 
 // Largest whole number not above x; stays floating point.
 long double FloorInt(long double x);
-// Nearest 32-bit integer, ties to even. A value that is not a number or lies
+// Nearest 32-bit integer, ties to even: every store of a floating-point value
+// into an integer rounds this way. A value that is not a number or lies
 // outside the 32-bit range gives -2147483648, as the hardware conversion does.
 int32_t RoundToInt(long double x);
+// The same rule for a double, inline for the per-face and per-corner paths:
+// adding and removing 1.5 * 2^52 leaves a double rounded to a whole number in
+// the default rounding mode. (A long double must not be narrowed to come here:
+// a second rounding could move a value off a tie.)
+inline int32_t RoundToInt(double x) {
+  if (!(x >= -2147483648.5 && x < 2147483647.5)) return INT32_MIN;
+  constexpr double kShift = 6755399441055744.0;  // 1.5 * 2^52
+  return static_cast<int32_t>((x + kShift) - kShift);
+}
 
 }  // namespace life3d

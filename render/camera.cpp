@@ -26,8 +26,7 @@ void CopyModelVertices(MeshStore& store) {
   for (int32_t i = 0; i < store.VertexCount; ++i) store.ModelVertices[i] = store.Vertices[i];
 }
 
-void RotateScene(MeshStore& store, RotMatrix& rot, const float& angleX, const float& angleY,
-                 const float& angleZ) {
+void RotateScene(MeshStore& store, RotMatrix& rot, float angleX, float angleY, float angleZ) {
   // The sines and cosines are rounded to floats before they enter the matrix.
   const long double ax = angleX * kRadiansPerDegree;
   const long double ay = angleY * kRadiansPerDegree;

@@ -26,8 +26,7 @@ struct Light {
 void CopyModelVertices(MeshStore& store);
 // Fills rot for the view angles in degrees (x, y, z), then turns every model
 // vertex into Vertices and every face normal into its view normal.
-void RotateScene(MeshStore& store, RotMatrix& rot, const float& angleX, const float& angleY,
-                 const float& angleZ);
+void RotateScene(MeshStore& store, RotMatrix& rot, float angleX, float angleY, float angleZ);
 // Perspective projection of every vertex of Vertices into ScreenPoints.
 void ProjectVertices(MeshStore& store, const Camera& camera);
 

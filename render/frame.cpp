@@ -1,10 +1,9 @@
 #include "render/frame.h"
 
-#include <chrono>
 #include <cmath>
 #include <utility>
 
-#include "platform/raster.h"
+#include "platform/text.h"
 
 namespace life3d {
 
@@ -39,10 +38,13 @@ void SortDescending(int32_t* key, int32_t* tag, int32_t lo, int32_t hi) {
   }
 }
 
-// Whether a corner projects more than one image size beyond the image, or to
-// no point at all: then faces may be huge, as when the camera is close to or
-// inside the scene.
-bool ReachesFarOffImage(const MeshStore& store) {
+// Ordinary frames are painted far to near. When a corner projects more than
+// one image size beyond the image, or to no point at all (the camera close to
+// or inside the scene), hundreds of faces may each cover the whole image; then
+// they are painted nearest first, each only where no nearer face has been
+// painted: the same picture, but a face hidden behind nearer ones costs almost
+// nothing.
+bool PaintNearestFirst(const MeshStore& store) {
   const DrawingSurface* surface = CurrentSurface();
   if (!surface) return false;
   const float w = static_cast<float>(surface->width), h = static_cast<float>(surface->height);
@@ -53,14 +55,9 @@ bool ReachesFarOffImage(const MeshStore& store) {
   return false;
 }
 
-double MillisecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-      .count();
-}
-
 }  // namespace
 
-void SetLight(Light& light, const int32_t& a, const int32_t& b, const int32_t& c) {
+void SetLight(Light& light, int32_t a, int32_t b, int32_t c) {
   light.X = -a;
   light.Y = -b;
   light.Z = -c;
@@ -96,7 +93,7 @@ void OrderFaces(MeshStore& store) {
     const double w = double{vy} * ux - double{vx} * uy;
     if (w > 0) {
       face.DepthSum = static_cast<float>((double{z[face.B].Z} + z[face.A].Z) + z[face.C].Z);
-      store.FaceDepth[f] = RoundToIntInline(face.DepthSum);
+      store.FaceDepth[f] = RoundToInt(face.DepthSum);
     } else {
       // Also taken when w is not a number (a corner projected to infinity).
       store.FaceDepth[f] = kBackFaceKey;
@@ -115,7 +112,7 @@ float FaceShade(const MeshStore& store, const Light& light, int32_t f) {
                             (face.ViewNormalZ / length) * light.Z);
 }
 
-void DrawFace(const MeshStore& store, int32_t f, const int32_t& color) {
+void DrawFace(const MeshStore& store, int32_t f, int32_t color) {
   const Face& face = store.Faces[f];
   PolygonPoints points;  // left uninitialised: only the first three pairs are read
   points.count = 3;
@@ -127,53 +124,45 @@ void DrawFace(const MeshStore& store, int32_t f, const int32_t& color) {
   FillPolygon(points, color, color, 0, false);
 }
 
-void DrawFrame(MeshStore& store, RotMatrix& rot, const Camera& camera, const Light& light,
-               WindowHandle window, const float& angleX, const float& angleY, const float& angleZ,
-               FrameTimes* times) {
-  using Clock = std::chrono::steady_clock;
-  Clock::time_point start{}, stage{};
-  if (times) start = stage = Clock::now();
-  auto lap = [&](double& slot) {
-    if (!times) return;
-    slot = MillisecondsSince(stage);
-    stage = Clock::now();
-  };
+void DrawFrame(const FrameScene& frame, float angleX, float angleY, float angleZ) {
+  BeginFrame(frame.window);
+  RotateAndProject(frame, angleX, angleY, angleZ);
+  OrderFaces(frame.store);
+  PaintFaces(frame.store, frame.light);
+  PublishFrame();
+}
 
+void BeginFrame(WindowHandle window) {
   AttachSurface(window, 0, true);
   ClearSurface(kBackgroundColor, 0);
+  // No text is drawn; the text state is set every frame all the same.
   SelectFont("courier new", 8, 1);
   SetForeColor(0x00FFFF);
   SetBackColor(-2);
-  if (times) lap(times->clear);
+}
 
-  RotateScene(store, rot, angleX, angleY, angleZ);
-  ProjectVertices(store, camera);
-  if (times) lap(times->rotateProject);
+void RotateAndProject(const FrameScene& frame, float angleX, float angleY, float angleZ) {
+  RotateScene(frame.store, frame.rot, angleX, angleY, angleZ);
+  ProjectVertices(frame.store, frame.camera);
+}
 
-  OrderFaces(store);
-  if (times) lap(times->order);
-
-  // Ordinary frames are painted far to near. When faces may be huge,
-  // hundreds of them can each cover the whole image; then they are painted
-  // nearest first, each only where no nearer face has been painted: the same
-  // picture, but a face hidden behind nearer ones costs almost nothing.
-  const bool under = ReachesFarOffImage(store) && BeginPaintingUnder();
+void PaintFaces(const MeshStore& store, const Light& light) {
+  const bool nearestFirst = PaintNearestFirst(store) && BeginPaintingUnder();
   const int32_t count = store.FaceCount;
   for (int32_t k = 0; k < count; ++k) {
-    const int32_t f = store.FaceOrder[under ? count - 1 - k : k];
+    const int32_t f = store.FaceOrder[nearestFirst ? count - 1 - k : k];
     const float s = FaceShade(store, light, f);
     if (s <= 0) continue;  // a NaN shade is drawn, in black
     const Face& face = store.Faces[f];
-    const int32_t color =
-        Rgb(RoundToIntInline(double{s} * face.Red), RoundToIntInline(double{s} * face.Green),
-            RoundToIntInline(double{s} * face.Blue));
+    const int32_t color = Rgb(RoundToInt(double{s} * face.Red), RoundToInt(double{s} * face.Green),
+                              RoundToInt(double{s} * face.Blue));
     DrawFace(store, f, color);
   }
-  if (times) lap(times->fill);
+  if (nearestFirst) EndPaintingUnder();
+}
 
-  if (under) EndPaintingUnder();
+void PublishFrame() {
   RedrawSurface();
-  if (times) times->whole = MillisecondsSince(start);
 }
 
 }  // namespace life3d

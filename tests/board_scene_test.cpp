@@ -36,7 +36,7 @@ struct Rgb3 {
   bool operator==(const Rgb3&) const = default;
 };
 
-Rgb3 ColourOf(const Face& f) {
+Rgb3 ColorOf(const Face& f) {
   return {f.Red, f.Green, f.Blue};
 }
 
@@ -75,17 +75,17 @@ TEST(BoardScene, GroundTilesAreACheckerboardWithWhiteUndersides) {
     }
     for (int f = 0; f < 4; ++f) {
       const Rgb3 expected = f % 2 == 0 ? c.upper : Rgb3{255, 255, 255};
-      EXPECT_EQ(ColourOf(s.Faces[4 * tile + f]), expected) << "face " << f;
+      EXPECT_EQ(ColorOf(s.Faces[4 * tile + f]), expected) << "face " << f;
     }
   }
 }
 
-TEST(BoardScene, BoxHeightAndColourTellTheCellsTransition) {
+TEST(BoardScene, BoxHeightAndColorTellTheCellsTransition) {
   const struct {
     const char* name;
     int now, next;
     float height;
-    Rgb3 colour;
+    Rgb3 color;
   } cases[] = {{"staying alive", 1, 1, 40, {255, 0, 0}},
                {"being born", 0, 1, 20, {80, 80, 150}},
                {"dying", 1, 0, 20, {150, 80, 80}}};
@@ -103,7 +103,7 @@ TEST(BoardScene, BoxHeightAndColourTellTheCellsTransition) {
               (std::array<float, 3>{180, 100, 0}));
     EXPECT_EQ((std::array{s.Vertices[4].X, s.Vertices[4].Y, s.Vertices[4].Z}),
               (std::array<float, 3>{220, 140, c.height}));
-    for (int f = 0; f < 12; ++f) EXPECT_EQ(ColourOf(s.Faces[f]), c.colour) << "face " << f;
+    for (int f = 0; f < 12; ++f) EXPECT_EQ(ColorOf(s.Faces[f]), c.color) << "face " << f;
   }
 }
 
@@ -145,7 +145,7 @@ TEST(BoardScene, RebuildOverALargerSceneEqualsAFreshBuild) {
     EXPECT_EQ(reused.Faces[f].A, fresh.Faces[f].A);
     EXPECT_EQ(reused.Faces[f].B, fresh.Faces[f].B);
     EXPECT_EQ(reused.Faces[f].C, fresh.Faces[f].C);
-    EXPECT_EQ(ColourOf(reused.Faces[f]), ColourOf(fresh.Faces[f]));
+    EXPECT_EQ(ColorOf(reused.Faces[f]), ColorOf(fresh.Faces[f]));
   }
 }
 

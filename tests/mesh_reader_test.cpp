@@ -13,10 +13,10 @@ namespace {
 using Lines = std::vector<std::string>;
 
 void Read(MeshStore& s, const Lines& lines, int32_t ox = 0, int32_t oy = 0, int32_t oz = 0,
-          int32_t colour = 7) {
+          int32_t color = 7) {
   for (size_t i = 0; i < lines.size(); ++i) s.MeshLines[i] = lines[i];
   s.MeshLastLine = static_cast<int32_t>(lines.size()) - 1;
-  ReadMeshText(s, ox, oy, oz, colour);
+  ReadMeshText(s, ox, oy, oz, color);
 }
 
 // What every reader call must leave behind, whatever the text: arrays one
@@ -75,7 +75,7 @@ struct ReadResult {
   int32_t vertices, faces;  // counts afterwards (the store starts with 1 vertex, 1 face)
   float x, y, z;            // vertex 1, the first one read
   int32_t a, b, c;          // corners of face 1
-  int red, green, blue;     // colour of face 1
+  int red, green, blue;     // color of face 1
 };
 
 struct ReadCase {
@@ -109,7 +109,7 @@ TEST(ReadMeshText, ToleratesCaseOrderAndExtraTextAndRounds) {
         "Vertex 2: X: 7 Y: 8 Z: 9", "Face 0: colore: 255 C:0 B:2 A:1 B:0"},
        0,
        {4, 2, 1, 2, 3, 2, 3, 1, 255, 0, 0}},
-      {"missing colore takes the default colour",
+      {"missing colore takes the default color",
        {"Tri-mesh, Vertices: 1 Faces: 1", "Vertex 0: X: 1 Y: 2 Z: 3", "Face 0: A:0 B:0 C:0"},
        0,
        {2, 2, 1, 2, 3, 1, 1, 1, 7, 0, 0}},
@@ -165,7 +165,7 @@ TEST(ReadMeshText, ToleratesCaseOrderAndExtraTextAndRounds) {
 }
 
 // A coordinate is the offset plus ParseNumber of the rest of the line after
-// "X:"; a colour is that number rounded to 32 bits; whatever the number text.
+// "X:"; a color is that number rounded to 32 bits; whatever the number text.
 TEST(ReadMeshText, ReadsEveryNumberFormAsParseNumberDoes) {
   const char* texts[] = {"20",
                          " 20",

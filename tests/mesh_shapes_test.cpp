@@ -79,7 +79,7 @@ TEST(MakeBox, WritesTheBoxTextAndAppendsIt) {
 TEST(MakeRectangle, WritesNumbersAsNumberText) {
   const struct {
     float x;
-    int32_t colour;
+    int32_t color;
     const char* vertexLine;
     const char* faceLine;
   } cases[] = {
@@ -91,7 +91,7 @@ TEST(MakeRectangle, WritesNumbersAsNumberText) {
   for (const auto& c : cases) {
     MeshStore s;
     const float points[9] = {c.x, 20, 0, 60, 20, 0, 60, 60, 0};
-    MakeRectangle(s, points, c.colour, 1);
+    MakeRectangle(s, points, c.color, 1);
     EXPECT_EQ(s.MeshLines[2], c.vertexLine);
     EXPECT_EQ(s.MeshLines[6], c.faceLine);
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "render/frame.h"
 
 namespace life3d {
 namespace {
@@ -66,11 +67,11 @@ TEST(FirstFrame, ShowsBackgroundGroundAndDyingBoxesTheSameEveryRun) {
   const struct {
     const char* name;
     uint32_t pixel;
-  } colours[] = {{"background", 0x808080},
-                 {"ground (100, 255, 255)", 0x48B7B7},
-                 {"ground (100, 155, 255)", 0x486FB7},
-                 {"top of a dying box (150, 80, 80)", 0x6C3A3A}};
-  for (const auto& c : colours)
+  } colors[] = {{"background", 0x808080},
+                {"ground (100, 255, 255)", 0x48B7B7},
+                {"ground (100, 155, 255)", 0x486FB7},
+                {"top of a dying box (150, 80, 80)", 0x6C3A3A}};
+  for (const auto& c : colors)
     EXPECT_GT(std::count(image.begin(), image.end(), c.pixel), 100) << c.name;
   EXPECT_EQ(image[0], 0x808080u);
   EXPECT_EQ(image, FirstFrame(43200.25, 960, 540));

@@ -118,8 +118,8 @@ std::vector<uint32_t> Frame(MeshStore& store) {
   RotMatrix rot;
   Light light;
   SetLight(light, 0, 0, 1);
-  const float zero = 0;
-  DrawFrame(store, rot, Camera{8, 8, 100, 100}, light, window.get(), zero, zero, zero);
+  const Camera camera{8, 8, 100, 100};
+  DrawFrame(FrameScene{store, rot, camera, light, window.get()}, 0, 0, 0);
   return window->surface.image;
 }
 
@@ -129,13 +129,13 @@ std::vector<Tri> Square(float z, uint8_t r, uint8_t g, uint8_t b) {
           {{5, 5, z}, {5, -5, z}, {-5, 5, z}, r, g, b}};
 }
 
-TEST(DrawFrame, ShadedColoursAndSkippedFaces) {
+TEST(DrawFrame, ShadedColorsAndSkippedFaces) {
   const struct {
     const char* name;
     float nz, length;  // the faces' view normal (0, 0, nz) and its length
     uint32_t centre;   // pixel at the square's middle
   } cases[] = {
-      {"head-on: full colour", -1, 1, 0x05FF07},
+      {"head-on: full color", -1, 1, 0x05FF07},
       {"s = 0.5: 2.5 and 127.5 round to even", -1, 2, 0x028004},  // 3.5 -> 4
       {"s = 0.501 on 255 still gives 128", -1, 1 / 0.501f, 0x038004},
       {"s = 0: not drawn", 0, 1, 0x808080},

@@ -48,7 +48,7 @@ bool OnLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t x, int64_t y
   return y == y0 + q;
 }
 
-// Brute-force colour of a pixel under the closed polygon xy: the outline
+// Brute-force color of a pixel under the closed polygon xy: the outline
 // where one of the one-pixel edge lines passes, else the fill inside by the
 // winding rule, else nothing (0).
 uint32_t Expected(const std::vector<int32_t>& xy, bool evenOdd, int64_t x, int64_t y,
@@ -73,7 +73,7 @@ PolygonPoints Poly(const std::vector<float>& points) {
   return poly;
 }
 
-// Draws the polygon with FillPolygon, outline and fill in one colour (the way
+// Draws the polygon with FillPolygon, outline and fill in one color (the way
 // faces are drawn) and then in two, and compares every pixel with the reference.
 void ExpectCoverage(const std::vector<float>& points, bool evenOdd, int32_t width = 24,
                     int32_t height = 16) {
@@ -97,25 +97,6 @@ TEST(Rgb, ClampsEachComponent) {
     int32_t r, g, b, want;
   } cases[] = {{300, -5, 128, 0x8000FF}, {255, 255, 0, 0x00FFFF}, {kMin, kMax, 256, 0xFFFF00}};
   for (const auto& c : cases) EXPECT_EQ(Rgb(c.r, c.g, c.b), c.want) << c.r << " " << c.g;
-}
-
-TEST(RoundToIntInline, AgreesWithRoundToInt) {
-  const double values[] = {0.5,
-                           1.5,
-                           2.5,
-                           -0.5,
-                           -2.5,
-                           0.49999999999999994,
-                           2147483647.4,
-                           2147483647.5,
-                           -2147483648.5,
-                           -2147483648.6,
-                           1e300,
-                           -1e300,
-                           4503599627370497.0,
-                           std::numeric_limits<double>::infinity(),
-                           std::numeric_limits<double>::quiet_NaN()};
-  for (double v : values) EXPECT_EQ(RoundToIntInline(v), RoundToInt(v)) << v;
 }
 
 TEST(FillPolygon, CoversInteriorAndOnePixelBoundaryOnlyOnTheImage) {
@@ -192,14 +173,14 @@ TEST(Raster, ExtremeCornersNeverWriteOutsideTheImage) {
   }
 }
 
-TEST(FillPolygon, ColoursAndBrushes) {
+TEST(FillPolygon, ColorsAndBrushes) {
   const struct {
     const char* name;
     int32_t outline, fill, style;
     uint32_t edge, inside;  // pixels (2, 2) and (7, 6) of the square 2..14 x 2..10
   } cases[] = {
       {"outline -1 is the foreground", -1, 0x0000FF, 0, 0x00FF00, 0xFF0000},
-      {"fill -1 is the outline colour", 0x0000FF, -1, 0, 0xFF0000, 0xFF0000},
+      {"fill -1 is the outline color", 0x0000FF, -1, 0, 0xFF0000, 0xFF0000},
       {"fill -2 is hollow", 0x0000FF, -2, 0, 0xFF0000, kBlank},
       {"outline is masked to 24 bits", 0x7F0000FF, 0x0000FF, 0, 0xFF0000, 0xFF0000},
       {"style outside 0..6 is solid", 0x0000FF, 0xFF0000, 9, 0xFF0000, 0x0000FF},
@@ -220,7 +201,7 @@ TEST(PaintingUnder, ShapesNearestFirstGiveThePictureOfShapesFarthestFirst) {
     const char* name;
     float lo, hi;  // corner coordinates
     int32_t points, style;
-    bool twoColours;
+    bool twoColors;
   } cases[] = {
       {"faces", -5, 45, 3, 0, false},
       {"faces much larger than the image", -1e6f, 1e6f, 3, 0, false},
@@ -232,15 +213,15 @@ TEST(PaintingUnder, ShapesNearestFirstGiveThePictureOfShapesFarthestFirst) {
   for (const auto& c : cases) {
     std::uniform_real_distribution<float> coord(c.lo, c.hi);
     std::vector<PolygonPoints> shapes(40);
-    std::vector<int32_t> colours;
+    std::vector<int32_t> colors;
     for (PolygonPoints& shape : shapes) {
       shape.count = c.points;
       for (int k = 0; k < 2 * c.points; ++k) shape.xy[k] = coord(gen);
-      colours.push_back(static_cast<int32_t>(gen() & 0xFFFFFF));
+      colors.push_back(static_cast<int32_t>(gen() & 0xFFFFFF));
     }
     auto draw = [&](size_t i) {
-      const int32_t fill = c.twoColours ? colours[i] ^ 0x00FF00 : colours[i];
-      FillPolygon(shapes[i], colours[i], fill, c.style, false);
+      const int32_t fill = c.twoColors ? colors[i] ^ 0x00FF00 : colors[i];
+      FillPolygon(shapes[i], colors[i], fill, c.style, false);
     };
     auto over = Attached(40, 30);
     SetBackColor(-2);
@@ -256,7 +237,7 @@ TEST(PaintingUnder, ShapesNearestFirstGiveThePictureOfShapesFarthestFirst) {
   }
 }
 
-TEST(ClearSurface, StylesAndTheDefaultColour) {
+TEST(ClearSurface, StylesAndTheDefaultColor) {
   for (int32_t style = 0; style <= 7; ++style) {
     for (bool opaque : {false, true}) {
       auto window = Attached(20, 12);

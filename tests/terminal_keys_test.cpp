@@ -1,10 +1,11 @@
+#include "platform/terminal_keys.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/keys.h"
-#include "platform/terminal.h"
 
 namespace life3d {
 namespace {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <random>
 
 namespace life3d {
@@ -45,12 +46,12 @@ TEST(FormatNumber, WorkedResults) {
 TEST(FormatNumber, EdgeCases) {
   const FormatCase cases[] = {
       {0.0, 7, " 0"},
-      {-0.0, 7, " 0"},                   // negative zero is never "-0"
-      {9999999.6f, 7, " 1E+7"},          // the float nearest is 10000000
-      {1.25, 2, " 1.2"},                 // exactly 5 after an even digit: down
-      {1.2500001, 2, " 1.2"},            // only digit n+1 is looked at
-      {1.35, 2, " 1.4"},                 // 5 after an odd digit: up
-      {9.96, 2, " 10"},                  // carry out of the first digit
+      {-0.0, 7, " 0"},           // negative zero is never "-0"
+      {9999999.6f, 7, " 1E+7"},  // the float nearest is 10000000
+      {1.25, 2, " 1.2"},         // exactly 5 after an even digit: down
+      {1.2500001, 2, " 1.2"},    // only digit n+1 is looked at
+      {1.35, 2, " 1.4"},         // 5 after an odd digit: up
+      {9.96, 2, " 10"},          // carry out of the first digit
       {0.999999, 2, " 1"},
       {-2147483648.0, 15, "-2147483648"},
       {2147483647.0, 15, " 2147483647"},
@@ -63,7 +64,7 @@ TEST(FormatNumber, EdgeCases) {
       {0.1f, 7, " .1"},
       {1e-30f, 7, " 1E-30"},
       {3.4028234663852886e38, 7, " 3.402823E+38"},
-      {1.5, 0, " 1.5"},                  // 0 means 18 digits
+      {1.5, 0, " 1.5"},  // 0 means 18 digits
       {0.1, 18, " .100000000000000006"},
       {0.1, 25, " .100000000000000006"},
   };
@@ -160,7 +161,7 @@ TEST(ParseNumber, Grammar) {
       {"0.1234567890123456789", 0.123456789012345678L},
       {"1E99999", 0x1p127L},  // exponent capped at 9999, then too large
       {"1E4932", 0x1p127L},   // integer digits + exponent reach 4933
-      {"1E-4934", 0},   // integer digits + exponent reach -4933
+      {"1E-4934", 0},         // integer digits + exponent reach -4933
       {".5E-4933", 0},
       {"0E9999", 0},
       {"&H1F", 31},
@@ -171,8 +172,12 @@ TEST(ParseNumber, Grammar) {
       {"&17", 15},  // any other byte: octal, taken as the first digit
       {"&H", 0},
       {"&", 0},
-      {"\x00" "5"s, 0},
-      {"5\x00" "5"s, 5},
+      {"\x00"
+       "5"s,
+       0},
+      {"5\x00"
+       "5"s,
+       5},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ParseNumber(c.text), c.value) << "'" << c.text << "'";
@@ -207,8 +212,8 @@ TEST(TextOps, FindText) {
     int32_t want;
   };
   const Case cases[] = {
-      {1, "ABC", "", 1},    {5, "ABC", "C", 0},  {1, "", "A", 0},     {-1, "ABAB", "AB", 3},
-      {1, "ABAB", "AB", 1}, {2, "ABAB", "AB", 3}, {3, "ABC", "", 3},   {4, "ABC", "", 0},
+      {1, "ABC", "", 1},     {5, "ABC", "C", 0},   {1, "", "A", 0},    {-1, "ABAB", "AB", 3},
+      {1, "ABAB", "AB", 1},  {2, "ABAB", "AB", 3}, {3, "ABC", "", 3},  {4, "ABC", "", 0},
       {-2, "ABAB", "AB", 1}, {-5, "ABAB", "A", 0}, {-1, "ABC", "", 3}, {1, "AB", "ABC", 0},
       {0, "ABC", "A", 0},
   };
@@ -259,12 +264,22 @@ TEST(TextOps, RoundToIntTiesToEven) {
     long double x;
     int32_t want;
   } cases[] = {
-      {0.5L, 0},        {1.5L, 2},           {2.5L, 2},
-      {3.5L, 4},        {-2.5L, -2},         {-0.5L, 0},
-      {2.4999L, 2},     {-1.5L, -2},         {2147483647.0L, 2147483647},
-      {2147483647.5L, INT32_MIN},            {-2147483648.5L, INT32_MIN},
-      {-2147483649.0L, INT32_MIN},           {1e30L, INT32_MIN},
-      {NAN, INT32_MIN}, {INFINITY, INT32_MIN}, {-INFINITY, INT32_MIN},
+      {0.5L, 0},
+      {1.5L, 2},
+      {2.5L, 2},
+      {3.5L, 4},
+      {-2.5L, -2},
+      {-0.5L, 0},
+      {2.4999L, 2},
+      {-1.5L, -2},
+      {2147483647.0L, 2147483647},
+      {2147483647.5L, INT32_MIN},
+      {-2147483648.5L, INT32_MIN},
+      {-2147483649.0L, INT32_MIN},
+      {1e30L, INT32_MIN},
+      {NAN, INT32_MIN},
+      {INFINITY, INT32_MIN},
+      {-INFINITY, INT32_MIN},
   };
   for (const auto& c : cases) EXPECT_EQ(RoundToInt(c.x), c.want) << static_cast<double>(c.x);
 }
@@ -289,7 +304,12 @@ Text FormatByPrintf(double x, int n) {
   if (n < 18 && (d[n] > '5' || (d[n] == '5' && (d[n - 1] - '0') % 2 == 1))) {
     int i = n - 1;
     while (i >= 0 && d[i] == '9') d[i--] = '0';
-    if (i >= 0) ++d[i]; else { d[0] = '1'; ++e; }
+    if (i >= 0)
+      ++d[i];
+    else {
+      d[0] = '1';
+      ++e;
+    }
   }
   int k = n;
   while (k > 1 && d[k - 1] == '0') --k;
@@ -307,6 +327,25 @@ Text FormatByPrintf(double x, int n) {
     t += "." + std::string(-e, '0') + digits;
   }
   return t;
+}
+
+TEST(TextOps, RoundToIntOfADoubleAgreesWithTheLongDoubleForm) {
+  const double values[] = {0.5,
+                           1.5,
+                           2.5,
+                           -0.5,
+                           -2.5,
+                           0.49999999999999994,
+                           2147483647.4,
+                           2147483647.5,
+                           -2147483648.5,
+                           -2147483648.6,
+                           1e300,
+                           -1e300,
+                           4503599627370497.0,
+                           std::numeric_limits<double>::infinity(),
+                           std::numeric_limits<double>::quiet_NaN()};
+  for (double v : values) EXPECT_EQ(RoundToInt(v), RoundToInt(static_cast<long double>(v))) << v;
 }
 
 TEST(FormatNumber, AgreesWithPrintfDigitsEverywhere) {

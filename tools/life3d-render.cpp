@@ -1,8 +1,10 @@
 // life3d-render: runs the program's start-up and main loop without a window or
-// a console and writes the last frame as a PNG, or times the stages of a pass.
+// a console, with keys from the command line, and writes the last frame as a
+// PNG, or times the stages of a pass.
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +15,8 @@
 
 #include "app/life3d.h"
 #include "app/program.h"
-#include "platform/png_writer.h"
+#include "cells/board.h"
+#include "media/png_writer.h"
 #include "platform/random.h"
 #include "platform/surface.h"
 #include "render/frame.h"
@@ -24,8 +27,8 @@ constexpr char kUsage[] =
     "Usage: life3d-render [options]\n"
     "Runs life3d's start-up and main loop without a window or a console: the\n"
     "board is seeded, the first frame drawn, then each loop pass computes one\n"
-    "generation, rebuilds the scene and draws a frame (no key is ever read and\n"
-    "there is no pause between passes).\n"
+    "generation, rebuilds the scene, reads one key of --keys and draws a frame\n"
+    "(there is no pause between passes).\n"
     "\n"
     "  --seed SECONDS   time of day that seeds the board, 0 <= SECONDS < 86400\n"
     "                   (12:00:00.250 is 43200.25); default: now\n"
@@ -34,12 +37,19 @@ constexpr char kUsage[] =
     "  --quick          leave the ground out from the first loop pass on\n"
     "  --no-center      stop centring the scene from the first loop pass on\n"
     "  --angles X,Y,Z   view angles in degrees (default -136,0,60)\n"
+    "  --keys TEXT      one key per pass, in order, as if typed; after the last\n"
+    "                   one no key comes. \\e is Esc (it ends the run before\n"
+    "                   that pass's frame), \\xHH the byte HH, \\\\ a backslash,\n"
+    "                   \\0 then a key the two-byte key 0 + that byte (\\0H is\n"
+    "                   Up); a blank is a pass with a key that does nothing\n"
     "  --out FILE.png   write the last frame drawn to FILE.png\n"
     "  --bench          print the median milliseconds per pass of each stage\n"
     "                   (default 100 passes)\n"
     "  --help           show this text\n"
     "\n"
-    "Example: life3d-render --seed 43200.25 --passes 10 --size 960x540 --out frame.png\n";
+    "Examples:\n"
+    "  life3d-render --seed 43200.25 --passes 10 --size 960x540 --out frame.png\n"
+    "  life3d-render --seed 43200.25 --passes 40 --keys 'XXXXq++' --out frame.png\n";
 
 struct Options {
   double seed = -1;  // negative: now
@@ -48,8 +58,57 @@ struct Options {
   bool quick = false, noCenter = false, bench = false, help = false;
   bool angles = false;
   float angleX = 0, angleY = 0, angleZ = 0;
+  std::vector<std::string> keys;  // key texts, one per pass
   std::string out;
 };
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// One byte of a --keys text at text[at]: a plain byte, \\, \e or \xHH.
+bool ParseKeyByte(std::string_view text, size_t& at, char& byte) {
+  if (at >= text.size()) return false;
+  if (text[at] != '\\') {
+    byte = text[at++];
+    return true;
+  }
+  if (at + 1 >= text.size()) return false;
+  const char kind = text[at + 1];
+  if (kind == '\\' || kind == 'e') {
+    byte = kind == 'e' ? 27 : '\\';
+    at += 2;
+    return true;
+  }
+  if (kind == 'x' && at + 3 < text.size() && HexDigit(text[at + 2]) >= 0 &&
+      HexDigit(text[at + 3]) >= 0) {
+    byte = static_cast<char>(16 * HexDigit(text[at + 2]) + HexDigit(text[at + 3]));
+    at += 4;
+    return true;
+  }
+  return false;
+}
+
+// The key texts of a --keys text: one byte each, or \0 and one byte for a
+// two-byte key.
+bool ParseKeys(std::string_view text, std::vector<std::string>& keys) {
+  keys.clear();
+  for (size_t at = 0; at < text.size();) {
+    std::string key;
+    if (text.substr(at).starts_with("\\0")) {
+      key.push_back('\0');
+      at += 2;
+    }
+    char byte = 0;
+    if (!ParseKeyByte(text, at, byte)) return false;
+    key.push_back(byte);
+    keys.push_back(std::move(key));
+  }
+  return true;
+}
 
 bool ParseDouble(std::string_view text, double& value) {
   const std::string s(text);
@@ -150,6 +209,13 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
       options.angleX = static_cast<float>(a[0]);
       options.angleY = static_cast<float>(a[1]);
       options.angleZ = static_cast<float>(a[2]);
+    } else if (arg == "--keys") {
+      if (!needValue()) return false;
+      if (!ParseKeys(value, options.keys)) {
+        error = "--keys wants key bytes, \\e, \\xHH, \\\\ or \\0 and a key, not '" +
+                std::string(value) + "'";
+        return false;
+      }
     } else if (arg == "--out") {
       if (!needValue()) return false;
       if (value.empty()) {
@@ -166,6 +232,10 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     error = "--bench needs at least one pass";
     return false;
   }
+  if (options.bench && !options.keys.empty()) {
+    error = "--bench times passes without keys; leave --keys out";
+    return false;
+  }
   return true;
 }
 
@@ -174,6 +244,57 @@ double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   const size_t n = values.size();
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The --keys sequence as the pass's key source: one key per pass, then none.
+struct KeyScript {
+  const std::vector<std::string>* keys = nullptr;
+  size_t next = 0;
+};
+
+std::string NextScriptedKey(void* context) {
+  auto& script = *static_cast<KeyScript*>(context);
+  if (script.next >= script.keys->size()) return std::string();
+  return (*script.keys)[script.next++];
+}
+
+// Milliseconds of each stage of every timed pass.
+struct StageTimes {
+  static constexpr int kCount = 7;
+  static constexpr const char* kNames[kCount] = {
+      "generation", "scene rebuild", "clear", "rotate+project", "order", "fill", "whole frame"};
+  std::vector<double> ms[kCount];
+};
+
+// One pass without a key, stage by stage: the calls RunPass makes, in its
+// order, with the clock read between them.
+void RunTimedPass(life3d::Life3D& app, StageTimes& times) {
+  using namespace life3d;
+  using Clock = std::chrono::steady_clock;
+  Clock::time_point lap = Clock::now();
+  auto stageDone = [&](int stage) {
+    const Clock::time_point now = Clock::now();
+    times.ms[stage].push_back(std::chrono::duration<double, std::milli>(now - lap).count());
+    lap = now;
+  };
+  NextGeneration(app.boards.BoardNow, app.boards.BoardNext);
+  stageDone(0);
+  RebuildScene(app);
+  app.boards.BoardNow = app.boards.BoardNext;
+  stageDone(1);
+  const Clock::time_point frameStart = lap;
+  const FrameScene frame{app.mesh, app.rot, app.camera, app.light, app.SceneWindow};
+  BeginFrame(frame.window);
+  stageDone(2);
+  RotateAndProject(frame, app.Temp_Mouse_x, app.Temp_Mouse_y, app.Temp_Mouse_z);
+  stageDone(3);
+  OrderFaces(frame.store);
+  stageDone(4);
+  PaintFaces(frame.store, frame.light);
+  stageDone(5);
+  PublishFrame();
+  lap = frameStart;
+  stageDone(6);
 }
 
 }  // namespace
@@ -214,41 +335,21 @@ int main(int argc, char** argv) {
   if (options.quick) app->Quick = 1;
   if (options.noCenter) app->AutoCenter = 1;
 
-  std::vector<double> generation, rebuild, clear, rotateProject, order, fill, whole;
   if (options.bench) {
-    for (auto* v : {&generation, &rebuild, &clear, &rotateProject, &order, &fill, &whole})
-      v->reserve(static_cast<size_t>(std::min(passes, 100000L)));  // grows beyond, if ever
-  }
-  for (long pass = 0; pass < passes; ++pass) {
-    if (!options.bench) {
-      AdvanceGeneration(*app);
-      DrawSceneFrame(*app);
-      continue;
-    }
-    PassTimes passTimes;
-    FrameTimes frameTimes;
-    AdvanceGeneration(*app, &passTimes);
-    DrawSceneFrame(*app, &frameTimes);
-    generation.push_back(passTimes.generation);
-    rebuild.push_back(passTimes.rebuild);
-    clear.push_back(frameTimes.clear);
-    rotateProject.push_back(frameTimes.rotateProject);
-    order.push_back(frameTimes.order);
-    fill.push_back(frameTimes.fill);
-    whole.push_back(frameTimes.whole);
-  }
-
-  if (options.bench) {
+    StageTimes times;
+    for (auto& v : times.ms) v.reserve(static_cast<size_t>(std::min(passes, 100000L)));
+    for (long pass = 0; pass < passes; ++pass) RunTimedPass(*app, times);
     std::printf("life3d-render: %dx%d, seed %.3f, %ld passes, %d faces in the last scene\n",
                 options.width, options.height, seconds, passes, app->mesh.FaceCount);
     std::printf("median ms per pass\n");
-    std::printf("  generation      %8.3f\n", Median(generation));
-    std::printf("  scene rebuild   %8.3f\n", Median(rebuild));
-    std::printf("  clear           %8.3f\n", Median(clear));
-    std::printf("  rotate+project  %8.3f\n", Median(rotateProject));
-    std::printf("  order           %8.3f\n", Median(order));
-    std::printf("  fill            %8.3f\n", Median(fill));
-    std::printf("  whole frame     %8.3f\n", Median(whole));
+    for (int k = 0; k < StageTimes::kCount; ++k)
+      std::printf("  %-15s %8.3f\n", StageTimes::kNames[k], Median(times.ms[k]));
+  } else {
+    KeyScript script{&options.keys};
+    const PassIo io{nullptr, NextScriptedKey, &script};
+    for (long pass = 0; pass < passes; ++pass) {
+      if (RunPass(*app, io)) break;  // Esc: the last frame drawn is the one kept
+    }
   }
   if (!options.out.empty() && !WritePng(window->surface, options.out, &error)) {
     std::fprintf(stderr, "life3d-render: %s\n", error.c_str());

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/keymap_sdl.h"
+#include "desktop/keymap_sdl.h"
 
 namespace life3d {
 namespace {

@@ -1,7 +1,7 @@
 // The terminal layer on a pseudo-terminal: raw mode, keys into the queue,
 // the console drawn as printable text, and the settings put back however
 // the program ends.
-#include "platform/terminal.h"
+#include "desktop/terminal.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -14,9 +14,10 @@
 #include <cstring>
 #include <vector>
 
+#include "desktop/terminal.h"
 #include "platform/console.h"
 #include "platform/keys.h"
-#include "platform/terminal.h"
+#include "platform/terminal_keys.h"
 
 namespace life3d {
 namespace {
@@ -125,7 +126,7 @@ Shown shown;
 ConsoleScreen snapshot;  // reused copy of the console, taken under its mutex
 
 // Select Graphic Rendition for a console attribute (background << 4 |
-// foreground, PC colour order) in ANSI colours.
+// foreground, PC color order) in ANSI colors.
 void AddAttribute(uint8_t attr) {
   static constexpr int kAnsiOfPc[8] = {0, 4, 2, 6, 1, 5, 3, 7};
   const int fg = attr & 0x0F, bg = (attr >> 4) & 0x0F;

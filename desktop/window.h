@@ -1,7 +1,7 @@
 // The graphics window on the desktop, shown through SDL2. One thread of its
-// own makes every SDL call: it opens the display, makes the windows, serves
-// their events (keys go to the key queue), takes over each finished frame and
-// shows it with the console's cells as a panel in front of it.
+// own makes every SDL call: it opens the display, makes the window, serves its
+// events (keys go to the key queue), takes over each finished frame and shows
+// it with the console's cells as a panel in front of it.
 #pragma once
 
 #include <cstdint>
@@ -22,17 +22,18 @@ inline constexpr uint32_t kStyleSizeBox = 0x00040000;  // the user may resize
 void GetDesktopSize(int32_t& width, int32_t& height);
 // A window titled `title` whose client area of width x height pixels has its
 // top-left corner at screen pixel (x, y), shown at once. Returns when the
-// window exists, with its handle, or nullptr when it cannot be made.
+// window exists, with its handle, or nullptr when it cannot be made (the
+// program has one window: a second one is refused).
 // RedrawSurface on its surface returns once the frame is copied.
 WindowHandle CreateGraphicsWindow(std::string_view title, int32_t x, int32_t y, int32_t width,
                                   int32_t height, uint32_t style);
 // Why the display or the last window could not be opened; empty otherwise.
 std::string WindowError();
-// From now on the console's cells are shown in front of each window's
+// From now on the console's cells are shown in front of the window's
 // picture, top-left corner at screen pixel (x, y): the console coming in
 // front of the graphics window.
 void ShowConsolePanel(int32_t x, int32_t y);
-// Closes every window (their `destroyed` flags are set) and ends the window
+// Closes the window (its `destroyed` flag is set) and ends the window
 // thread, waiting for it. Safe to call more than once and without a thread.
 void EndWindowThread();
 

@@ -1,7 +1,7 @@
-#include "platform/keymap_sdl.h"
+#include "desktop/keymap_sdl.h"
 
 #include "platform/keys.h"
-#include "platform/terminal.h"
+#include "platform/terminal_keys.h"
 
 namespace life3d {
 namespace {

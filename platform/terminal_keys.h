@@ -1,6 +1,6 @@
-// The terminal the program was started from: the decoder that turns its key
-// bytes into key texts, the code page 437 glyphs console cells are shown
-// with, and (desktop library only) raw mode, drawing and restoring.
+// Terminal keys and glyphs, pure and display-free: the decoder that turns the
+// bytes a terminal sends into key texts, and the code page 437 glyphs the
+// console's cells are shown with.
 #pragma once
 
 #include <cstdint>
@@ -49,24 +49,5 @@ std::string_view Cp437Glyph(uint8_t b);
 // Code page 437 byte whose glyph is code point cp, or -1 when there is none.
 // Code points below 0x80 map to themselves.
 int Cp437Byte(char32_t cp);
-
-// ---- The terminal itself (desktop library) ----
-
-// When standard input is a terminal: raw mode (no echo, no line editing, no
-// signal keys, so Ctrl+C arrives as code 3), its keys feed the key queue
-// through ReadKey, and, when standard output is that terminal too, the
-// console is drawn at its top-left on the alternate screen. Installs the
-// handlers that restore the terminal at exit and on SIGTERM, SIGINT, SIGHUP,
-// SIGQUIT and crash signals. False when there is no terminal, or when the
-// program runs as a background job of it.
-bool StartTerminal();
-// The same on given descriptors (keys from inFd, drawing to outFd when it is
-// a terminal): tests run it on a pseudo-terminal.
-bool StartTerminalOn(int inFd, int outFd);
-// True after StartTerminal succeeded and before RestoreTerminal.
-bool HasTerminal();
-// Puts back the settings, screen and size the terminal had; safe to call
-// more than once.
-void RestoreTerminal();
 
 }  // namespace life3d

@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
+#include "desktop/keymap_sdl.h"
+#include "desktop/window.h"
 #include "platform/console.h"
-#include "platform/keymap_sdl.h"
 #include "platform/keys.h"
-#include "platform/terminal.h"
-#include "platform/window.h"
+#include "platform/terminal_keys.h"
 
 namespace life3d {
 namespace {
@@ -24,8 +24,9 @@ namespace {
 // The image and the window surface hold pixels as 0x00RRGGBB.
 constexpr Uint32 kImageFormat = SDL_PIXELFORMAT_XRGB8888;
 
-// One window. The main thread holds its GraphicsWindow for the whole run, so
-// neither record is ever freed; a closed window only stops being shown.
+// The program's one window. The main thread holds its GraphicsWindow for the
+// whole run, so neither record is ever freed; a closed window only stops
+// being shown.
 struct Slot {
   GraphicsWindow* window = nullptr;
   // Hand-over of a finished frame, under the system's mutex.
@@ -78,7 +79,7 @@ struct WindowSystem {
   bool panelShown = false;
   int32_t panelX = 0, panelY = 0;
   bool quit = false;
-  std::vector<Slot*> slots;
+  Slot* slot = nullptr;  // once the window is made
   // Window thread only.
   Panel panel;
   KeyMapState keyMap;
@@ -90,7 +91,7 @@ WindowSystem& System() {
   return *system;
 }
 
-// Console colours by attribute nibble, as a PC text screen shows them.
+// Console colors by attribute nibble, as a PC text screen shows them.
 constexpr std::array<uint32_t, 16> kTextColors = {
     0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0,
     0x808080, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF,
@@ -252,6 +253,10 @@ void PresentFrame(const DrawingSurface& surface, void* context) {
 
 // Window thread, under the mutex: makes the SDL window and its record.
 WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request) {
+  if (system.slot != nullptr) {
+    system.error = "the graphics window is already open";
+    return nullptr;
+  }
   const bool caption =
       request.style == 0 ? !request.title.empty() : (request.style & kStyleCaption) != 0;
   Uint32 flags = SDL_WINDOW_SHOWN;
@@ -285,17 +290,16 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request) 
   slot->frame.resize(static_cast<size_t>(slot->width) * slot->height);
   window->surface.present = &PresentFrame;
   window->surface.presentContext = slot;
-  system.slots.push_back(slot);
+  system.slot = slot;
   system.error.clear();
   ShowSlot(*slot, system.panel);
   return window;
 }
 
-// Window thread, under the mutex: copies every frame offered since the last
-// look and releases the threads that offered them.
+// Window thread, under the mutex: copies the frame offered since the last
+// look and releases the thread that offered it.
 void TakeFrames(WindowSystem& system) {
-  for (Slot* slot : system.slots) {
-    if (slot->copiedCount == slot->offeredCount) continue;
+  if (Slot* slot = system.slot; slot != nullptr && slot->copiedCount != slot->offeredCount) {
     const std::vector<uint32_t>& image = slot->offered->image;
     if (!slot->closed) {
       std::copy_n(image.begin(), std::min(image.size(), slot->frame.size()), slot->frame.begin());
@@ -319,11 +323,9 @@ void CloseSlot(WindowSystem& system, Slot& slot) {
 }
 
 Slot* FindSlot(WindowSystem& system, Uint32 id) {
-  // The list only grows on this thread, so reading it here needs no lock.
-  for (Slot* slot : system.slots) {
-    if (slot->sdl != nullptr && slot->id == id) return slot;
-  }
-  return nullptr;
+  // The slot is only set on this thread, so reading it here needs no lock.
+  Slot* slot = system.slot;
+  return slot != nullptr && slot->sdl != nullptr && slot->id == id ? slot : nullptr;
 }
 
 void HandleEvent(WindowSystem& system, const SDL_Event& event) {
@@ -415,9 +417,8 @@ void RunWindowThread() {
       }
     }
     const bool panelChanged = RefreshPanel(system.panel);
-    for (Slot* slot : system.slots) {
-      if (slot->needsShow || panelChanged) ShowSlot(*slot, system.panel);
-    }
+    if (Slot* slot = system.slot; slot != nullptr && (slot->needsShow || panelChanged))
+      ShowSlot(*slot, system.panel);
     // Sleeps 1 ms between looks at the desktop's events unless work comes.
     std::unique_lock<std::mutex> lock(system.mutex);
     system.changed.wait_for(lock, std::chrono::milliseconds(1), [&] {
@@ -425,9 +426,7 @@ void RunWindowThread() {
              system.panelRequested;
     });
   }
-  for (Slot* slot : system.slots) {
-    if (!slot->closed) CloseSlot(system, *slot);
-  }
+  if (system.slot != nullptr && !system.slot->closed) CloseSlot(system, *system.slot);
   ClosePanelFont(system.panel);
   SDL_Quit();
   std::lock_guard<std::mutex> lock(system.mutex);
