@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/text.h"
@@ -117,6 +118,101 @@ TEST(DrawSceneFrame, CameraInsideTheScenePaintsTheFarToNearPicture) {
     EXPECT_NE(std::count(frame.begin(), frame.end(), 0x808080u), 320 * 200) << c.zoff;
     EXPECT_EQ(frame, RepaintFarToNear(*app)) << c.zoff << " " << c.angleX;
   }
+}
+
+// A key source for RunPass that also records when the pause and the key read
+// happen.
+struct PassLog {
+  std::string key;
+  std::vector<std::string> calls;
+};
+PassLog* gLog = nullptr;
+
+void LogPause(int32_t milliseconds) {
+  gLog->calls.push_back("pause " + std::to_string(milliseconds));
+}
+std::string LogKey(void* context) {
+  auto* log = static_cast<PassLog*>(context);
+  log->calls.push_back("key");
+  return log->key;
+}
+
+struct PassRun {
+  std::unique_ptr<Life3D> app = std::make_unique<Life3D>();
+  std::unique_ptr<GraphicsWindow> window{CreateOffscreenWindow(160, 100)};
+  PassRun() {
+    StartUp(*app, 3000.5, 160, 100);
+    app->SceneWindow = window.get();
+    DrawSceneFrame(*app);
+  }
+  bool Pass(const std::string& key) {
+    PassLog log{key, {}};
+    gLog = &log;
+    const bool ended = RunPass(*app, PassIo{LogPause, LogKey, &log});
+    gLog = nullptr;
+    EXPECT_EQ(log.calls, (std::vector<std::string>{"pause 10", "key"}));
+    return ended;
+  }
+  // What a frame of the current state looks like, drawn into another window.
+  std::vector<uint32_t> FreshFrame() {
+    std::unique_ptr<GraphicsWindow> other(CreateOffscreenWindow(160, 100));
+    app->SceneWindow = other.get();
+    DrawSceneFrame(*app);
+    app->SceneWindow = window.get();
+    return other->surface.image;
+  }
+  // Boxes of the scene the boards show now, or after `NextGeneration`.
+  int32_t Boxes(bool nextPass = false) const {
+    Board next = app->boards.BoardNext;
+    if (nextPass) NextGeneration(app->boards.BoardNow, next);
+    int32_t n = 0;
+    for (int i = 1; i <= kBoardSize; ++i)
+      for (int j = 1; j <= kBoardSize; ++j) n += app->boards.BoardNow(i, j) | next(i, j);
+    return n;
+  }
+  float SmallestModelX() const {
+    float x = 1e30f;
+    for (int32_t i = 0; i < app->mesh.VertexCount; ++i)
+      x = std::min(x, app->mesh.ModelVertices[i].X);
+    return x;
+  }
+};
+
+TEST(RunPass, EscEndsAfterTheGenerationAndBeforeTheFrame) {
+  PassRun run;
+  const std::vector<uint32_t> firstFrame = run.window->surface.image;
+  Board next;
+  NextGeneration(run.app->boards.BoardNow, next);
+  EXPECT_TRUE(run.Pass("\x1b"));
+  EXPECT_EQ(run.app->boards.BoardNow.cell, next.cell);
+  EXPECT_EQ(run.window->surface.image, firstFrame);
+  EXPECT_NE(run.FreshFrame(), firstFrame) << "the rebuilt scene would have looked different";
+}
+
+TEST(RunPass, CameraKeysAndNewCellsShowInTheSamePassFlagsFromTheNext) {
+  PassRun run;
+  EXPECT_FALSE(run.Pass(""));
+  EXPECT_EQ(run.window->surface.image, run.FreshFrame());
+
+  EXPECT_FALSE(run.Pass("+"));  // zoom: this pass's frame
+  EXPECT_EQ(run.window->surface.image, run.FreshFrame());
+
+  EXPECT_FALSE(run.Pass("N"));  // new cells: rebuilt at once, drawn in this pass
+  EXPECT_NE(run.app->boards.BoardNow.cell, run.app->boards.BoardNext.cell);
+  EXPECT_EQ(run.app->mesh.FaceCount, 12 * run.Boxes() + 6400);
+  EXPECT_EQ(run.window->surface.image, run.FreshFrame());
+
+  int32_t boxes = run.Boxes(true);
+  EXPECT_FALSE(run.Pass("q"));  // Quick: the ground goes from the next rebuild
+  EXPECT_EQ(run.app->mesh.FaceCount, 12 * boxes + 6400);
+  boxes = run.Boxes(true);
+  EXPECT_FALSE(run.Pass(""));
+  EXPECT_EQ(run.app->mesh.FaceCount, 12 * boxes);
+
+  EXPECT_FALSE(run.Pass("c"));  // Auto center off: board coordinates from the next rebuild
+  EXPECT_LT(run.SmallestModelX(), 0);
+  EXPECT_FALSE(run.Pass(""));
+  EXPECT_GE(run.SmallestModelX(), 20);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <string>
+#include <vector>
 
 namespace life3d {
 namespace {
@@ -202,6 +204,68 @@ TEST(TextOps, UpperCase) {
   EXPECT_EQ(UpperCase("tri-mesh, vertices: 3 colore:"), "TRI-MESH, VERTICES: 3 COLORE:");
   EXPECT_EQ(UpperCase("\x84\x94\x81\x82\xA4\x86\x87"), "\x8E\x99\x9A\x90\xA5\x8F\x80");
   EXPECT_EQ(UpperCase(std::string("a\0b\xE9", 4)), std::string("A\0B\xE9", 4));
+}
+
+TEST(TextOps, UpperCaseToAgreesWithUpperCaseAndFindsEveryMark) {
+  std::mt19937 gen(7);
+  // Mostly letters and colons, some bytes above 127, at every length across
+  // the eight-byte words.
+  const std::string alphabet = "azAZmx: :\x81\x84\xA4\xFF\x7F{`";
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(gen() % 41, ' ');
+    for (char& c : text) c = alphabet[gen() % alphabet.size()];
+    const std::string upper = UpperCase(text);
+    std::vector<int32_t> want;
+    for (size_t i = 0; i < upper.size(); ++i)
+      if (upper[i] == ':') want.push_back(static_cast<int32_t>(i));
+    std::string out(text.size(), '?');
+    std::vector<int32_t> marks(text.size());
+    marks.resize(UpperCaseTo(text, out.data(), ':', marks.data()));
+    ASSERT_EQ(out, upper) << text;
+    ASSERT_EQ(marks, want) << text;
+  }
+}
+
+TEST(TextOps, ParseWholeNumberGivesParseNumbersValueOrDeclines) {
+  const struct {
+    const char* text;
+    bool whole;
+  } cases[] = {{"20", true},
+               {" \t\n-20 Y:", true},
+               {"+7", true},
+               {"007", true},
+               {"-0", true},
+               {"16777215:", true},
+               {"2.5", false},
+               {"3.", false},
+               {"1E1", false},
+               {"12d1", false},
+               {"", false},
+               {"-", false},
+               {"\r5", false},
+               {"&H1F", false},
+               {"7x", true},
+               {"5 6", true},
+               {"123456789012345678", true},
+               {"1234567890123456789", false}};
+  for (const auto& c : cases) {
+    int64_t value = -1;
+    EXPECT_EQ(ParseWholeNumber(c.text, value), c.whole) << c.text;
+    if (c.whole) {
+      EXPECT_EQ(static_cast<long double>(value), ParseNumber(c.text)) << c.text;
+    }
+  }
+  // Whatever the text, an accepted number is the value ParseNumber gives.
+  std::mt19937 gen(11);
+  const std::string alphabet = "0123456789+-. eEdD\tx";
+  for (int round = 0; round < 100000; ++round) {
+    std::string text(gen() % 24, ' ');
+    for (char& c : text) c = alphabet[gen() % alphabet.size()];
+    int64_t value = 0;
+    if (ParseWholeNumber(text, value)) {
+      ASSERT_EQ(static_cast<long double>(value), ParseNumber(text)) << text;
+    }
+  }
 }
 
 TEST(TextOps, FindText) {

@@ -12,7 +12,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 grep -q -- "--passes N" "$WORK/help" || fail "--help does not explain --passes"
 
 for bad in "--frobnicate" "--passes -1" "--passes" "--size 0x10" "--size 640" \
-  "--seed 90000" "--seed abc" "--angles 1,2" "--bench --passes 0" "--quick=1"; do
+  "--seed 90000" "--seed abc" "--angles 1,2" "--bench --passes 0" "--quick=1" \
+  "--keys \\q" "--keys x\\" "--keys \\x4" "--keys \\0" "--bench --keys x"; do
   # shellcheck disable=SC2086
   "$TOOL" $bad >"$WORK/out" 2>"$WORK/err"
   status=$?
@@ -34,6 +35,13 @@ cmp -s "$WORK/a.png" "$WORK/b.png" || fail "the same seed gives another picture"
   --out "$WORK/d.png" || fail "passes with switches"
 "$TOOL" --seed 100 --bench --passes 3 --size 160x100 >"$WORK/bench" || fail "--bench"
 grep -q "whole frame" "$WORK/bench" || fail "--bench prints no whole-frame figure"
+
+# Esc in the second pass ends the run before its frame: the picture is the first pass's.
+"$TOOL" --seed 100 --passes 5 --keys 'X\e' --size 160x100 --out "$WORK/e.png" || fail "--keys with Esc"
+"$TOOL" --seed 100 --passes 1 --keys 'X' --size 160x100 --out "$WORK/f.png" || fail "--keys"
+cmp -s "$WORK/e.png" "$WORK/f.png" || fail "Esc in --keys does not end the run before its frame"
+"$TOOL" --seed 100 --passes 1 --size 160x100 --out "$WORK/g.png" || fail "one pass"
+! cmp -s "$WORK/f.png" "$WORK/g.png" || fail "a key of --keys changes nothing"
 
 "$TOOL" --size 16x16 --out "$WORK/no/such/dir/x.png" 2>"$WORK/err"
 [ $? -eq 1 ] || fail "an unwritable --out does not exit with 1"
