@@ -45,6 +45,7 @@ constexpr char kUsage[] =
     "  --out FILE.png   write the last frame drawn to FILE.png\n"
     "  --bench          print the median milliseconds per pass of each stage\n"
     "                   (default 100 passes)\n"
+    "  --version        show the version\n"
     "  --help           show this text\n"
     "\n"
     "Examples:\n"
@@ -55,7 +56,7 @@ struct Options {
   double seed = -1;  // negative: now
   long passes = -1;  // negative: not given
   int32_t width = 1920, height = 1080;
-  bool quick = false, noCenter = false, bench = false, help = false;
+  bool quick = false, noCenter = false, bench = false, help = false, version = false;
   bool angles = false;
   float angleX = 0, angleY = 0, angleZ = 0;
   std::vector<std::string> keys;  // key texts, one per pass
@@ -155,6 +156,9 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     if (arg == "--help" || arg == "-h") {
       if (!noValue()) return false;
       options.help = true;
+    } else if (arg == "--version") {
+      if (!noValue()) return false;
+      options.version = true;
     } else if (arg == "--quick") {
       if (!noValue()) return false;
       options.quick = true;
@@ -309,6 +313,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::fputs("life3d-render " LIFE3D_VERSION "\n", stdout);
     return 0;
   }
   const long passes = options.passes >= 0 ? options.passes : (options.bench ? 100 : 0);
