@@ -3,16 +3,22 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
 
-# Debian 12 packages: compiler and build tools, the libraries, and what the
-# end-to-end tests use to drive the program on a virtual X display (their
-# close-box helper is compiled against Xlib).
-PACKAGES=(g++ cmake make pkg-config libgtest-dev libbenchmark-dev libpng-dev
-  libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core
-  xvfb xterm tmux xdotool x11-utils imagemagick libx11-dev)
+# Debian 12 packages. Building and running life3d: the compiler and build
+# tools, the libraries and the console panel's font.
+RUN_PACKAGES=(g++ cmake make pkg-config libpng-dev libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core)
+# The tests add GoogleTest and Google Benchmark; what the end-to-end tests use
+# to drive the program on a virtual X display (their close-box helper is
+# compiled against Xlib); and the checkers of the installed files and of the
+# Debian package.
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev
+  xvfb xterm tmux xdotool x11-utils imagemagick libx11-dev
+  desktop-file-utils appstream man-db file dpkg-dev lintian)
+PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
 
+# ensure_packages NAME...: installs those of the named packages that are missing.
 ensure_packages() {
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -26,9 +32,21 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
-build() {
+# Only the program: a first configuration leaves the tests and benchmarks out
+# (their libraries may not be installed); one made by build_all is kept.
+build_program() {
   if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DLIFE3D_TESTS=OFF -DLIFE3D_BENCH=OFF
+  fi
+  cmake --build "$BUILD" -j "$(nproc)" --target life3d
+}
+
+# Everything, the tests and benchmarks switched on if a lean run left them off.
+build_all() {
+  local cache="$BUILD/CMakeCache.txt"
+  if [ ! -f "$cache" ] || ! grep -qx 'LIFE3D_TESTS:BOOL=ON' "$cache" ||
+    ! grep -qx 'LIFE3D_BENCH:BOOL=ON' "$cache"; then
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DLIFE3D_TESTS=ON -DLIFE3D_BENCH=ON
   fi
   cmake --build "$BUILD" -j "$(nproc)"
 }

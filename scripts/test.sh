@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Install what is missing, build, and run every test (unit and end-to-end).
+# Install what building and every test need, build everything, run every
+# test (unit, end-to-end, installation and package).
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-ensure_packages
-build
+ensure_packages "${PACKAGES[@]}"
+build_all
 cd "$BUILD"
 ctest --output-on-failure -j "$(nproc)" "$@"
