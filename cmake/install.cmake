@@ -2,6 +2,11 @@
 # icons, the manual pages, the AppStream metadata and the package's documents.
 # The version comes from project(); the rest of the release is stated here.
 include(GNUInstallDirs)
+# Every install rule is here, in one component. The tests and cpack install it
+# by name, so their scratch installs write install_manifest_life3d.txt and
+# leave install_manifest.txt, the list of a real install that uninstalling
+# reads, alone.
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME life3d)
 
 set(LIFE3D_RELEASE_DATE "2026-12-09")
 set(LIFE3D_RELEASE_TIME "Wed, 09 Dec 2026 00:00:00 +0000")  # the same day, RFC 2822
@@ -63,6 +68,7 @@ install(FILES ${data}/copyright ${gen}/changelog.gz DESTINATION ${CMAKE_INSTALL_
 
 # cpack -G DEB in the build folder makes life3d_<version>_amd64.deb.
 set(CPACK_GENERATOR DEB)
+set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};life3d;/")
 set(CPACK_PACKAGE_NAME life3d)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "${LIFE3D_MAINTAINER}")

@@ -5,7 +5,7 @@ set -euo pipefail
 build="${1:?usage: desktop_entry.sh BUILD_DIR}"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
-DESTDIR="$tmp/root" cmake --install "$build" --prefix /usr >/dev/null
+DESTDIR="$tmp/root" cmake --install "$build" --component life3d --prefix /usr >/dev/null
 usr="$tmp/root/usr"
 entry="$usr/share/applications/life3d.desktop"
 

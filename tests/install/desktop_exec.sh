@@ -5,7 +5,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/support/x11.bash"
 e2e_init "${1:-}"
 build="$(cd "$1" && pwd)"
-DESTDIR="$E2E_TMP/root" cmake --install "$build" --prefix /usr >/dev/null || fail "cmake --install"
+DESTDIR="$E2E_TMP/root" cmake --install "$build" --component life3d --prefix /usr >/dev/null || fail "cmake --install"
 usr="$E2E_TMP/root/usr"
 exec_line="$(sed -n 's/^Exec=//p' "$usr/share/applications/life3d.desktop")"
 [ -n "$exec_line" ] || fail "the menu entry has no Exec line"

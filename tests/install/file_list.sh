@@ -7,7 +7,7 @@ build="${1:?usage: file_list.sh BUILD_DIR}"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 
-DESTDIR="$tmp/root" cmake --install "$build" --prefix /opt/life3d >"$tmp/log" ||
+DESTDIR="$tmp/root" cmake --install "$build" --component life3d --prefix /opt/life3d >"$tmp/log" ||
   { cat "$tmp/log" >&2; echo "FAIL: cmake --install failed" >&2; exit 1; }
 
 expected="./opt/life3d/bin/life3d

@@ -7,7 +7,7 @@ build="${1:?usage: man_pages.sh BUILD_DIR}"
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
-DESTDIR="$tmp/root" cmake --install "$build" --prefix /usr >/dev/null
+DESTDIR="$tmp/root" cmake --install "$build" --component life3d --prefix /usr >/dev/null
 usr="$tmp/root/usr"
 version="$("$usr/bin/life3d-render" --version | sed -n 's/^life3d-render //p')"
 
