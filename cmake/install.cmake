@@ -27,7 +27,9 @@ get_property(life3d_targets DIRECTORY ${PROJECT_SOURCE_DIR} PROPERTY BUILDSYSTEM
 foreach(target ${life3d_targets})
   get_target_property(type ${target} TYPE)
   if(type STREQUAL "EXECUTABLE" OR type STREQUAL "STATIC_LIBRARY")
-    target_compile_definitions(${target} PRIVATE _FORTIFY_SOURCE=2)
+    # glibc checks only optimised code and warns in a Debug build.
+    target_compile_definitions(${target} PRIVATE
+      $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:_FORTIFY_SOURCE=2>)
   endif()
   if(type STREQUAL "EXECUTABLE")
     target_link_options(${target} PRIVATE LINKER:-z,relro LINKER:-z,now)
