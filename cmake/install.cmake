@@ -44,11 +44,12 @@ configure_file(${PROJECT_SOURCE_DIR}/man/life3d-render.1.in ${gen}/life3d-render
 configure_file(${data}/changelog.in ${gen}/changelog @ONLY)
 
 # Manual pages and the changelog are installed compressed, as Debian wants;
-# -n leaves out the name and time, so the same text gives the same bytes.
+# -n leaves out the name and time, so the same text gives the same bytes, and
+# -k keeps the text beside the .gz.
 set(compressed "")
 foreach(name life3d.6 life3d-render.1 changelog)
   add_custom_command(OUTPUT ${gen}/${name}.gz
-    COMMAND sh -c "gzip -9n -c '${gen}/${name}' > '${gen}/${name}.gz'"
+    COMMAND gzip -9nkf ${gen}/${name}
     DEPENDS ${gen}/${name} VERBATIM)
   list(APPEND compressed ${gen}/${name}.gz)
 endforeach()
@@ -105,7 +106,7 @@ if(LIFE3D_TESTS AND TARGET life3d)
       COMMAND bash ${PROJECT_SOURCE_DIR}/tests/install/${name}.sh ${PROJECT_BINARY_DIR})
     set_tests_properties(install_${name} PROPERTIES TIMEOUT 300)
   endforeach()
-  # The package test stages its own install; the window test needs the
-  # display to itself, as the other end-to-end tests do.
+  # Each test installs into a scratch folder of its own; the window test
+  # needs the machine to itself, as the other end-to-end tests do.
   set_tests_properties(install_desktop_exec PROPERTIES RUN_SERIAL TRUE)
 endif()
