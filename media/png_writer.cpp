@@ -1,10 +1,13 @@
 #include "media/png_writer.h"
 
 #include <png.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -24,6 +27,13 @@ void OnPngError(png_structp png, png_const_charp message) {
 }
 
 void OnPngWarning(png_structp, png_const_charp) {}
+
+// The process's file creation mask, which mkstemp does not apply.
+mode_t CurrentUmask() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return mask;
+}
 
 // Everything that lives across the setjmp is held here, outside the frame
 // that longjmp unwinds.
@@ -65,9 +75,19 @@ bool WritePng(const DrawingSurface& surface, const std::string& path, std::strin
   }
   PngJob job;
   job.row.resize(static_cast<size_t>(surface.width) * 3);
-  job.file = std::fopen(path.c_str(), "wb");
+  // The picture goes to a temporary file beside the target and is renamed
+  // only once complete: a failure leaves no half-written file, and an
+  // earlier file of that name stays as it was.
+  std::string temporary = path + ".XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd >= 0) {
+    fchmod(fd, 0644 & ~CurrentUmask());
+    job.file = fdopen(fd, "wb");
+    if (!job.file) close(fd);
+  }
   if (!job.file) {
     SetError(error, "cannot open " + path + ": " + std::strerror(errno));
+    if (fd >= 0) std::remove(temporary.c_str());
     return false;
   }
   job.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job.message, OnPngError, OnPngWarning);
@@ -78,10 +98,14 @@ bool WritePng(const DrawingSurface& surface, const std::string& path, std::strin
     job.message = std::strerror(errno);
     ok = false;
   }
+  if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
+    job.message = std::strerror(errno);
+    ok = false;
+  }
   if (!ok) {
     SetError(error, "cannot write " + path + ": " +
                         (job.message.empty() ? std::string("out of memory") : job.message));
-    std::remove(path.c_str());
+    std::remove(temporary.c_str());
   }
   return ok;
 }

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,12 @@ std::vector<uint8_t> ReadRgb(const std::string& path, int32_t& width, int32_t& h
 
 std::string TempPath(const char* name) {
   return testing::TempDir() + name + std::to_string(getpid()) + ".png";
+}
+
+int FilesIn(const std::string& folder) {
+  int n = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) n += entry.exists();
+  return n;
 }
 
 TEST(PngWriterTest, WritesEachPixelAsRedGreenBlue) {
@@ -58,10 +65,21 @@ TEST(PngWriterTest, FailsWithAReasonAndLeavesNoFile) {
   EXPECT_FALSE(WritePng(surface, testing::TempDir() + "no/such/folder/x.png", &error));
   EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
 
+  // A failed write keeps an earlier file; a good one replaces it, and neither
+  // leaves a temporary file beside it.
+  char folder[] = "/tmp/life3d-png-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string path = std::string(folder) + "/frame.png";
+  ASSERT_TRUE(WritePng(surface, path, &error)) << error;
+  const auto size = std::filesystem::file_size(path);
   DrawingSurface empty;
-  const std::string path = TempPath("empty");
   EXPECT_FALSE(WritePng(empty, path, &error));
-  EXPECT_EQ(std::fopen(path.c_str(), "rb"), nullptr);
+  EXPECT_EQ(std::filesystem::file_size(path), size);
+  ASSERT_TRUE(PrepareSurface(surface, 64, 64));
+  ASSERT_TRUE(WritePng(surface, path, &error)) << error;
+  EXPECT_NE(std::filesystem::file_size(path), size);
+  EXPECT_EQ(FilesIn(folder), 1);
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
