@@ -4,8 +4,10 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
 
 # Debian 12 packages. Building and running life3d: the compiler and build
-# tools, the libraries and the console panel's font.
-RUN_PACKAGES=(g++ cmake make pkg-config libpng-dev libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core)
+# tools, the libraries (FFmpeg's for life3d-render's videos) and the console
+# panel's font.
+RUN_PACKAGES=(g++ cmake make pkg-config libpng-dev libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core
+  libavcodec-dev libavformat-dev libswscale-dev libavutil-dev)
 # The tests add GoogleTest and Google Benchmark; what the end-to-end tests use
 # to drive the program on a virtual X display (their close-box helper is
 # compiled against Xlib); and the checkers of the installed files and of the

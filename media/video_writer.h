@@ -1,0 +1,61 @@
+// Writing a sequence of frames as a video file, encoded in the process with
+// FFmpeg's libraries. The file name's extension picks the format:
+//   .mp4   H.264 in yuv420p (plays anywhere); quality is x264's CRF, 0..51
+//   .webm  VP9 in yuv420p; quality is libvpx's CRF, 0..63
+//   .mkv   FFV1 in RGB, lossless: the decoded frames are exactly the pixels
+//          given, and the same frames always give the same bytes
+// The file is written under a temporary name in the same folder and renamed
+// only by a successful FinishVideo, so a recording that fails or is abandoned
+// leaves nothing behind.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace life3d {
+
+enum class VideoFormat { kMp4, kWebm, kMkv };
+
+struct VideoSettings {
+  int32_t width = 0, height = 0;  // pixels of every frame
+  int32_t fps = 60;               // frames per second, 1..1000
+  int32_t quality = -1;           // negative: the format's default; .mkv takes none
+};
+
+// The open file, its encoder and the frame reused for every picture.
+struct VideoWriter;
+// Abandons the recording unless FinishVideo succeeded, then frees it.
+struct CloseVideo {
+  void operator()(VideoWriter* video) const;
+};
+using VideoFile = std::unique_ptr<VideoWriter, CloseVideo>;
+
+// The format for path's extension (any letter case); false for any other.
+bool FindVideoFormat(std::string_view path, VideoFormat& format);
+// The quality used when none is given, and the largest one allowed (the
+// smallest is 0); both 0 for .mkv, which is lossless.
+int32_t DefaultVideoQuality(VideoFormat format);
+int32_t MaxVideoQuality(VideoFormat format);
+
+// Creates the temporary file beside path and starts the encoder. On failure
+// returns null with a one-line reason (an unknown extension, a size, rate or
+// quality the format cannot take, a folder that cannot be written, an encoder
+// that will not start) and leaves no file.
+VideoFile OpenVideo(const std::string& path, const VideoSettings& settings, std::string* error);
+// Encodes the next frame: width * height pixels, row-major, 0x00RRGGBB as the
+// drawing surface stores them. Reuses the buffers of the first frame. False
+// with a reason when the encoder or the disk fails; the recording is then
+// abandoned and later calls fail too.
+bool AddVideoFrame(VideoWriter& video, std::span<const uint32_t> pixels, std::string* error);
+// Drains the encoder, writes the index, closes the file and renames it to
+// path. On failure returns false with a reason and removes the file.
+bool FinishVideo(VideoWriter& video, std::string* error);
+// Stops the encoder and removes the temporary file.
+void AbandonVideo(VideoWriter& video);
+// Frames added so far.
+int64_t VideoFrameCount(const VideoWriter& video);
+
+}  // namespace life3d
