@@ -1,14 +1,18 @@
 // life3d-render: runs the program's start-up and main loop without a window or
 // a console, with keys from the command line, and writes the last frame as a
-// PNG, or times the stages of a pass.
+// PNG, every frame as a video, or times the stages of a pass.
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +21,7 @@
 #include "app/program.h"
 #include "cells/board.h"
 #include "media/png_writer.h"
+#include "media/video_writer.h"
 #include "platform/random.h"
 #include "platform/surface.h"
 #include "render/frame.h"
@@ -43,6 +48,13 @@ constexpr char kUsage[] =
     "                   \\0 then a key the two-byte key 0 + that byte (\\0H is\n"
     "                   Up); a blank is a pass with a key that does nothing\n"
     "  --out FILE.png   write the last frame drawn to FILE.png\n"
+    "  --video FILE     write every frame drawn, the first one included, as a\n"
+    "                   video: FILE.mp4 (H.264), FILE.webm (VP9) or FILE.mkv\n"
+    "                   (FFV1, lossless: exactly the pictures --out writes)\n"
+    "  --fps N          frames per second of the video, 1 to 1000 (default 60)\n"
+    "  --quality Q      constant quality of .mp4 (0..51, default 23) or .webm\n"
+    "                   (0..63, default 31); lower is better and larger\n"
+    "  --quiet          no progress line while a video is written\n"
     "  --bench          print the median milliseconds per pass of each stage\n"
     "                   (default 100 passes)\n"
     "  --version        show the version\n"
@@ -50,7 +62,8 @@ constexpr char kUsage[] =
     "\n"
     "Examples:\n"
     "  life3d-render --seed 43200.25 --passes 10 --size 960x540 --out frame.png\n"
-    "  life3d-render --seed 43200.25 --passes 40 --keys 'XXXXq++' --out frame.png\n";
+    "  life3d-render --seed 43200.25 --passes 40 --keys 'XXXXq++' --out frame.png\n"
+    "  life3d-render --seed 43200.25 --passes 600 --size 960x540 --video run.mp4\n";
 
 struct Options {
   double seed = -1;  // negative: now
@@ -61,6 +74,10 @@ struct Options {
   float angleX = 0, angleY = 0, angleZ = 0;
   std::vector<std::string> keys;  // key texts, one per pass
   std::string out;
+  std::string video;
+  long fps = -1;      // negative: not given (60)
+  long quality = -1;  // negative: the format's default
+  bool quiet = false;
 };
 
 int HexDigit(char c) {
@@ -168,6 +185,9 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     } else if (arg == "--bench") {
       if (!noValue()) return false;
       options.bench = true;
+    } else if (arg == "--quiet") {
+      if (!noValue()) return false;
+      options.quiet = true;
     } else if (arg == "--seed") {
       if (!needValue()) return false;
       if (!ParseDouble(value, options.seed) || options.seed < 0 || options.seed >= 86400) {
@@ -227,6 +247,25 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         return false;
       }
       options.out = std::string(value);
+    } else if (arg == "--video") {
+      if (!needValue()) return false;
+      if (value.empty()) {
+        error = "--video wants a file name";
+        return false;
+      }
+      options.video = std::string(value);
+    } else if (arg == "--fps") {
+      if (!needValue()) return false;
+      if (!ParseCount(value, 1, 1000, options.fps)) {
+        error = "--fps wants a whole number from 1 to 1000, not '" + std::string(value) + "'";
+        return false;
+      }
+    } else if (arg == "--quality") {
+      if (!needValue()) return false;
+      if (!ParseCount(value, 0, 63, options.quality)) {
+        error = "--quality wants a whole number from 0 to 63, not '" + std::string(value) + "'";
+        return false;
+      }
     } else {
       error = "unknown option '" + std::string(argv[k]) + "' (try --help)";
       return false;
@@ -238,6 +277,14 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
   }
   if (options.bench && !options.keys.empty()) {
     error = "--bench times passes without keys; leave --keys out";
+    return false;
+  }
+  if (options.bench && !options.video.empty()) {
+    error = "--bench times passes without writing them; leave --video out";
+    return false;
+  }
+  if (options.video.empty() && (options.fps >= 0 || options.quality >= 0 || options.quiet)) {
+    error = "--fps, --quality and --quiet are for --video";
     return false;
   }
   return true;
@@ -301,6 +348,82 @@ void RunTimedPass(life3d::Life3D& app, StageTimes& times) {
   stageDone(6);
 }
 
+// The signal that asked a recording to stop (SIGINT, SIGTERM), or 0: the
+// run then ends at the next pass and removes the partial video.
+volatile std::sig_atomic_t gStopSignal = 0;
+void RequestStop(int signal) {
+  gStopSignal = signal;
+}
+
+// The progress line of a recording, on standard error when it is a terminal:
+// passes done of the total, frames per second, time left.
+struct Progress {
+  using Clock = std::chrono::steady_clock;
+  bool shown = false;
+  long total = 0;
+  Clock::time_point start, lastShown;
+};
+
+Progress StartProgress(bool wanted, long total) {
+  Progress progress;
+  progress.shown = wanted && isatty(STDERR_FILENO);
+  progress.total = total;
+  progress.start = Progress::Clock::now();
+  return progress;
+}
+
+double FramesPerSecond(const Progress& progress, long frames) {
+  const double seconds =
+      std::chrono::duration<double>(Progress::Clock::now() - progress.start).count();
+  return seconds > 0 ? frames / seconds : 0;
+}
+
+// Redrawn at most four times a second: the line costs nothing next to a pass.
+void ShowProgress(Progress& progress, long done) {
+  if (!progress.shown) return;
+  const Progress::Clock::time_point now = Progress::Clock::now();
+  if (done > 1 && done < progress.total &&
+      now - progress.lastShown < std::chrono::milliseconds(250))
+    return;
+  progress.lastShown = now;
+  const double fps = FramesPerSecond(progress, done);
+  const long left = fps > 0 ? std::lround((progress.total - done) / fps) : 0;
+  std::fprintf(stderr, "\rlife3d-render: pass %ld of %ld, %.1f frames/s, %ld:%02ld left\033[K",
+               done, progress.total, fps, left / 60, left % 60);
+}
+
+// Clears the line and, once the file is there, says how fast it went.
+void EndProgress(const Progress& progress, long frames, const std::string& written) {
+  if (!progress.shown) return;
+  std::fputs("\r\033[K", stderr);
+  if (!written.empty())
+    std::fprintf(stderr, "life3d-render: %s: %ld frames, %.1f frames/s\n", written.c_str(), frames,
+                 FramesPerSecond(progress, frames));
+}
+
+// The loop passes after the first frame. Every frame drawn, the first one
+// included, goes into video when there is one. False with the reason when
+// the video fails or a signal stops the run.
+bool RunPasses(life3d::Life3D& app, const Options& options, long passes, life3d::VideoWriter* video,
+               Progress& progress, std::string& error) {
+  using namespace life3d;
+  KeyScript script{&options.keys};
+  const PassIo io{nullptr, NextScriptedKey, &script};
+  const std::span<const uint32_t> picture = app.SceneWindow->surface.image;
+  auto keepFrame = [&] { return !video || AddVideoFrame(*video, picture, &error); };
+  if (!keepFrame()) return false;
+  for (long pass = 0; pass < passes; ++pass) {
+    if (RunPass(app, io)) break;  // Esc: the run ends before this pass's frame
+    if (!keepFrame()) return false;
+    if (gStopSignal) {
+      error = "stopped by a signal; " + options.video + " not written";
+      return false;
+    }
+    ShowProgress(progress, pass + 1);
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -321,6 +444,20 @@ int main(int argc, char** argv) {
   }
   const long passes = options.passes >= 0 ? options.passes : (options.bench ? 100 : 0);
   const double seconds = options.seed >= 0 ? options.seed : TimeOfDaySeconds();
+
+  VideoFile video;
+  if (!options.video.empty()) {
+    const VideoSettings settings{options.width, options.height,
+                                 options.fps >= 0 ? static_cast<int32_t>(options.fps) : 60,
+                                 static_cast<int32_t>(options.quality)};
+    video = OpenVideo(options.video, settings, &error);
+    if (!video) {
+      std::fprintf(stderr, "life3d-render: %s\n", error.c_str());
+      return 2;
+    }
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+  }
 
   auto app = std::make_unique<Life3D>();
   StartUp(*app, seconds, options.width, options.height);
@@ -353,10 +490,13 @@ int main(int argc, char** argv) {
     for (int k = 0; k < StageTimes::kCount; ++k)
       std::printf("  %-15s %8.3f\n", StageTimes::kNames[k], Median(times.ms[k]));
   } else {
-    KeyScript script{&options.keys};
-    const PassIo io{nullptr, NextScriptedKey, &script};
-    for (long pass = 0; pass < passes; ++pass) {
-      if (RunPass(*app, io)) break;  // Esc: the last frame drawn is the one kept
+    Progress progress = StartProgress(video && !options.quiet, passes);
+    const bool ran = RunPasses(*app, options, passes, video.get(), progress, error);
+    const bool written = ran && (!video || FinishVideo(*video, &error));
+    EndProgress(progress, video ? VideoFrameCount(*video) : 0, written ? options.video : "");
+    if (!written) {
+      std::fprintf(stderr, "life3d-render: %s\n", error.c_str());
+      return gStopSignal ? 128 + gStopSignal : 1;
     }
   }
   if (!options.out.empty() && !WritePng(window->surface, options.out, &error)) {

@@ -7,6 +7,7 @@ extern "C" {
 }
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace life3d::testing {
@@ -103,6 +104,19 @@ DecodedVideo DecodeVideo(const std::string& path) {
   return out;
 }
 
+namespace {
+
+double PsnrOf(double squaredErrors, size_t samples) {
+  if (squaredErrors == 0) return 1000;
+  return 10 * std::log10(255.0 * 255.0 * samples / squaredErrors);
+}
+
+double Luma(uint32_t p) {
+  return 0.2126 * ((p >> 16) & 0xFF) + 0.7152 * ((p >> 8) & 0xFF) + 0.0722 * (p & 0xFF);
+}
+
+}  // namespace
+
 double Psnr(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
   if (a.size() != b.size() || a.empty()) return 0;
   double sum = 0;
@@ -112,9 +126,34 @@ double Psnr(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
       sum += e * e;
     }
   }
-  if (sum == 0) return 1000;
-  const double mse = sum / (3.0 * a.size());
-  return 10 * std::log10(255.0 * 255.0 / mse);
+  return PsnrOf(sum, 3 * a.size());
+}
+
+double LumaPsnr(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+  if (a.size() != b.size() || a.empty()) return 0;
+  double sum = 0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const double e = Luma(a[i]) - Luma(b[i]);
+    sum += e * e;
+  }
+  return PsnrOf(sum, a.size());
+}
+
+ScratchFolder::ScratchFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "life3d_XXXXXX").string();
+  if (mkdtemp(pattern.data())) path = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  if (!path.empty()) std::filesystem::remove_all(path, ignored);
+}
+
+std::vector<std::string> ScratchFolder::Names() const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path))
+    names.push_back(entry.path().filename().string());
+  return names;
 }
 
 }  // namespace life3d::testing

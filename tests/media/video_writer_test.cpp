@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -19,23 +18,7 @@ namespace fs = std::filesystem;
 using testing::DecodedVideo;
 using testing::DecodeVideo;
 using testing::Psnr;
-
-// A fresh folder, removed with everything in it.
-struct Folder {
-  fs::path path;
-  Folder() {
-    std::string pattern = (fs::temp_directory_path() / "video_writer_XXXXXX").string();
-    path = mkdtemp(pattern.data());
-  }
-  ~Folder() { fs::remove_all(path); }
-  std::string operator/(const std::string& name) const { return (path / name).string(); }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path))
-      names.push_back(entry.path().filename().string());
-    return names;
-  }
-};
+using Folder = testing::ScratchFolder;
 
 // Pictures like the program's: flat shaded shapes with hard edges over a
 // light background, moving from frame to frame.

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# life3d-render --video: bad inputs leave no file and exit with 2, a failing
+# disk or a signal mid-run removes the partial file, progress shows only on a
+# terminal.
+set -u
+BUILD="$1"
+TOOL="$BUILD/life3d-render"
+WORK="$(mktemp -d)"
+trap 'rm -rf "$WORK"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+RUN="--seed 43200.25 --size 160x90 --passes 3"
+mkdir "$WORK/out"
+touch "$WORK/plain"
+
+# One line each, status 2, nothing left in the folder written to.
+for bad in "--video $WORK/out/x.avi" "--video $WORK/out/x" "--video $WORK/plain/x.mkv" \
+  "--video $WORK/out/x.mp4 --size 161x90" "--video $WORK/out/x.mkv --bench" \
+  "--video $WORK/out/x.mkv --quality 10" "--video $WORK/out/x.mp4 --quality 52" \
+  "--video $WORK/out/x.webm --fps 0" "--video $WORK/out/x.webm --quality=x" \
+  "--fps 30" "--quiet" "--video $WORK/out"; do
+  # shellcheck disable=SC2086
+  "$TOOL" $RUN $bad >"$WORK/stdout" 2>"$WORK/err"
+  status=$?
+  [ "$status" -eq 2 ] || fail "'$bad' exits with $status, not 2"
+  [ "$(wc -l <"$WORK/err")" -eq 1 ] || fail "'$bad' does not give one line on stderr"
+  grep -q "^life3d-render: " "$WORK/err" || fail "'$bad' error lacks the program name"
+  [ -z "$(ls -A "$WORK/out")" ] || fail "'$bad' leaves $(ls -A "$WORK/out")"
+done
+"$TOOL" $RUN --video "$WORK/out/x.mp4" --size 161x90 2>&1 | grep -q "even width and height" ||
+  fail "an odd size for .mp4 does not say why"
+
+# Not a terminal: nothing on stderr, and the file is there.
+"$TOOL" $RUN --video "$WORK/out/a.webm" 2>"$WORK/err" || fail "a .webm run fails"
+[ ! -s "$WORK/err" ] || fail "a run without a terminal prints: $(cat "$WORK/err")"
+[ "$(ls -A "$WORK/out")" = "a.webm" ] || fail "the folder holds $(ls -A "$WORK/out")"
+
+# A terminal: the progress line, unless --quiet.
+script -qfec "$TOOL $RUN --video $WORK/out/b.mkv" /dev/null >"$WORK/tty" 2>&1 ||
+  fail "a run on a terminal fails"
+grep -q "pass 3 of 3" "$WORK/tty" || fail "no progress on a terminal: $(cat "$WORK/tty")"
+grep -q "b.mkv: 4 frames" "$WORK/tty" || fail "no summary on a terminal"
+script -qfec "$TOOL $RUN --quiet --video $WORK/out/c.mkv" /dev/null >"$WORK/tty" 2>&1 ||
+  fail "a --quiet run on a terminal fails"
+[ ! -s "$WORK/tty" ] || fail "--quiet still prints: $(cat "$WORK/tty")"
+
+# The disk fills mid-run (a file size limit stands in for it): one line,
+# status 1, no file.
+rm -f "$WORK/out"/*
+(
+  trap '' XFSZ
+  ulimit -f 256
+  exec "$TOOL" --seed 43200.25 --size 640x360 --passes 200 --video "$WORK/out/full.mkv"
+) 2>"$WORK/err"
+status=$?
+[ "$status" -eq 1 ] || fail "a full disk exits with $status, not 1"
+grep -q "^life3d-render: cannot write .*full.mkv: File too large" "$WORK/err" ||
+  fail "a full disk says: $(cat "$WORK/err")"
+[ -z "$(ls -A "$WORK/out")" ] || fail "a full disk leaves $(ls -A "$WORK/out")"
+
+# A signal mid-run: the partial file goes too.
+"$TOOL" --seed 43200.25 --size 320x180 --passes 100000 --video "$WORK/out/long.mkv" 2>"$WORK/err" &
+pid=$!
+for _ in $(seq 100); do
+  [ -n "$(ls -A "$WORK/out")" ] && break
+  sleep 0.1
+done
+sleep 0.5
+kill -TERM "$pid"
+wait "$pid"
+status=$?
+[ "$status" -eq 143 ] || fail "SIGTERM mid-run exits with $status, not 143"
+grep -q "not written" "$WORK/err" || fail "SIGTERM mid-run says: $(cat "$WORK/err")"
+[ -z "$(ls -A "$WORK/out")" ] || fail "SIGTERM mid-run leaves $(ls -A "$WORK/out")"
+echo "render_video: ok"
