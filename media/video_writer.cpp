@@ -16,6 +16,7 @@ extern "C" {
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace life3d {
@@ -27,12 +28,14 @@ struct VideoWriter {
   AVFormatContext* muxer = nullptr;
   AVCodecContext* encoder = nullptr;
   AVStream* stream = nullptr;
-  AVFrame* frame = nullptr;  // the encoder's input, written in place for every picture
+  // The encoder's input, written in place. Two, because FFV1 keeps a
+  // reference to the frame before: each turn one of them is free again.
+  AVFrame* frames[2] = {nullptr, nullptr};
   AVPacket* packet = nullptr;
   SwsContext* convert = nullptr;  // null for .mkv, whose frames take the pixels as they are
-  int64_t frames = 0;
-  bool failed = false;  // an encoder or disk failure abandoned the file
-  bool done = false;    // finished or abandoned: the temporary file is gone
+  int64_t count = 0;              // frames added
+  bool failed = false;            // an encoder or disk failure abandoned the file
+  bool done = false;              // finished or abandoned: the temporary file is gone
 };
 
 namespace {
@@ -226,10 +229,11 @@ bool StartEncoder(VideoWriter& video, const FormatInfo& info, const VideoSetting
   video.muxer->flags |= AVFMT_FLAG_BITEXACT;
 
   video.encoder = avcodec_alloc_context3(codec);
-  video.frame = av_frame_alloc();
+  video.frames[0] = av_frame_alloc();
+  video.frames[1] = av_frame_alloc();
   video.packet = av_packet_alloc();
   video.stream = avformat_new_stream(video.muxer, nullptr);
-  if (!video.encoder || !video.frame || !video.packet || !video.stream)
+  if (!video.encoder || !video.frames[0] || !video.frames[1] || !video.packet || !video.stream)
     return Fail(video, "cannot start the encoder", AVERROR(ENOMEM), error);
   AVCodecContext& c = *video.encoder;
   c.width = settings.width;
@@ -261,11 +265,13 @@ bool StartEncoder(VideoWriter& video, const FormatInfo& info, const VideoSetting
   video.stream->time_base = c.time_base;
   video.stream->avg_frame_rate = c.framerate;
 
-  video.frame->format = c.pix_fmt;
-  video.frame->width = c.width;
-  video.frame->height = c.height;
-  ret = av_frame_get_buffer(video.frame, 0);
-  if (ret < 0) return Fail(video, "cannot make a video frame", ret, error);
+  for (AVFrame* frame : video.frames) {
+    frame->format = c.pix_fmt;
+    frame->width = c.width;
+    frame->height = c.height;
+    ret = av_frame_get_buffer(frame, 0);
+    if (ret < 0) return Fail(video, "cannot make a video frame", ret, error);
+  }
   if (info.format != VideoFormat::kMkv) {
     video.convert = sws_getContext(c.width, c.height, AV_PIX_FMT_0RGB32, c.width, c.height,
                                    AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
@@ -296,7 +302,8 @@ void CloseVideo::operator()(VideoWriter* video) const {
   AbandonVideo(*video);
   sws_freeContext(video->convert);
   av_packet_free(&video->packet);
-  av_frame_free(&video->frame);
+  av_frame_free(&video->frames[0]);
+  av_frame_free(&video->frames[1]);
   avcodec_free_context(&video->encoder);
   avformat_free_context(video->muxer);
   delete video;
@@ -361,23 +368,23 @@ bool AddVideoFrame(VideoWriter& video, std::span<const uint32_t> pixels, std::st
                         std::to_string(video.width) + "x" + std::to_string(video.height));
     return false;
   }
-  // The encoders used copy the frame before avcodec_send_frame returns, so
-  // this finds it unshared and allocates nothing.
-  int ret = av_frame_make_writable(video.frame);
+  if (!av_frame_is_writable(video.frames[0])) std::swap(video.frames[0], video.frames[1]);
+  AVFrame* frame = video.frames[0];
+  // Allocates only if an encoder held on to both frames.
+  int ret = av_frame_make_writable(frame);
   if (ret < 0) return Fail(video, "cannot make a video frame", ret, error);
   const auto* source = reinterpret_cast<const uint8_t*>(pixels.data());
   const int stride = 4 * video.width;
   if (video.convert) {
-    sws_scale(video.convert, &source, &stride, 0, video.height, video.frame->data,
-              video.frame->linesize);
+    sws_scale(video.convert, &source, &stride, 0, video.height, frame->data, frame->linesize);
   } else {
     for (int32_t y = 0; y < video.height; ++y)
-      std::memcpy(video.frame->data[0] + static_cast<ptrdiff_t>(y) * video.frame->linesize[0],
+      std::memcpy(frame->data[0] + static_cast<ptrdiff_t>(y) * frame->linesize[0],
                   source + static_cast<ptrdiff_t>(y) * stride, static_cast<size_t>(stride));
   }
-  video.frame->pts = video.frames;
-  if (!Encode(video, video.frame, error)) return false;
-  ++video.frames;
+  frame->pts = video.count;
+  if (!Encode(video, frame, error)) return false;
+  ++video.count;
   return true;
 }
 
@@ -408,7 +415,7 @@ void AbandonVideo(VideoWriter& video) {
 }
 
 int64_t VideoFrameCount(const VideoWriter& video) {
-  return video.frames;
+  return video.count;
 }
 
 }  // namespace life3d
