@@ -424,6 +424,33 @@ bool RunPasses(life3d::Life3D& app, const Options& options, long passes, life3d:
   return true;
 }
 
+// Opens options.video for the run and lets SIGINT and SIGTERM end the run
+// cleanly from then on; null with the reason when the file cannot be had.
+life3d::VideoFile StartVideo(const Options& options, std::string& error) {
+  using namespace life3d;
+  const VideoSettings settings{options.width, options.height,
+                               options.fps >= 0 ? static_cast<int32_t>(options.fps) : 60,
+                               static_cast<int32_t>(options.quality)};
+  VideoFile video = OpenVideo(options.video, settings, &error);
+  if (video) {
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+  }
+  return video;
+}
+
+// Times the passes stage by stage and prints the median of each stage.
+void RunBench(life3d::Life3D& app, const Options& options, long passes, double seconds) {
+  StageTimes times;
+  for (auto& v : times.ms) v.reserve(static_cast<size_t>(std::min(passes, 100000L)));
+  for (long pass = 0; pass < passes; ++pass) RunTimedPass(app, times);
+  std::printf("life3d-render: %dx%d, seed %.3f, %ld passes, %d faces in the last scene\n",
+              options.width, options.height, seconds, passes, app.mesh.FaceCount);
+  std::printf("median ms per pass\n");
+  for (int k = 0; k < StageTimes::kCount; ++k)
+    std::printf("  %-15s %8.3f\n", StageTimes::kNames[k], Median(times.ms[k]));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -446,17 +473,9 @@ int main(int argc, char** argv) {
   const double seconds = options.seed >= 0 ? options.seed : TimeOfDaySeconds();
 
   VideoFile video;
-  if (!options.video.empty()) {
-    const VideoSettings settings{options.width, options.height,
-                                 options.fps >= 0 ? static_cast<int32_t>(options.fps) : 60,
-                                 static_cast<int32_t>(options.quality)};
-    video = OpenVideo(options.video, settings, &error);
-    if (!video) {
-      std::fprintf(stderr, "life3d-render: %s\n", error.c_str());
-      return 2;
-    }
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
+  if (!options.video.empty() && !(video = StartVideo(options, error))) {
+    std::fprintf(stderr, "life3d-render: %s\n", error.c_str());
+    return 2;
   }
 
   auto app = std::make_unique<Life3D>();
@@ -481,14 +500,7 @@ int main(int argc, char** argv) {
   if (options.noCenter) app->AutoCenter = 1;
 
   if (options.bench) {
-    StageTimes times;
-    for (auto& v : times.ms) v.reserve(static_cast<size_t>(std::min(passes, 100000L)));
-    for (long pass = 0; pass < passes; ++pass) RunTimedPass(*app, times);
-    std::printf("life3d-render: %dx%d, seed %.3f, %ld passes, %d faces in the last scene\n",
-                options.width, options.height, seconds, passes, app->mesh.FaceCount);
-    std::printf("median ms per pass\n");
-    for (int k = 0; k < StageTimes::kCount; ++k)
-      std::printf("  %-15s %8.3f\n", StageTimes::kNames[k], Median(times.ms[k]));
+    RunBench(*app, options, passes, seconds);
   } else {
     Progress progress = StartProgress(video && !options.quiet, passes);
     const bool ran = RunPasses(*app, options, passes, video.get(), progress, error);
