@@ -34,7 +34,6 @@ struct VideoWriter {
   AVPacket* packet = nullptr;
   SwsContext* convert = nullptr;  // null for .mkv, whose frames take the pixels as they are
   int64_t count = 0;              // frames added
-  bool failed = false;            // an encoder or disk failure abandoned the file
   bool done = false;              // finished or abandoned: the temporary file is gone
 };
 
@@ -97,9 +96,9 @@ std::string Reason(int code) {
   return std::string(text) + " (" + gLastLibraryError + ")";
 }
 
-// Encoder settings chosen for speed on two cores: a recording should cost
-// about as much as drawing the frames. FFV1's slice count is fixed, not left
-// to the thread count, so every machine writes the same bytes.
+// Encoder settings chosen for speed on two cores, so that a 1920x1080
+// recording keeps a pace of tens of frames a second. FFV1's slice count is
+// fixed, not left to the thread count, so every machine writes the same bytes.
 void AddEncoderOptions(VideoFormat format, int32_t width, int32_t height, int32_t quality,
                        AVDictionary** options) {
   switch (format) {
@@ -132,7 +131,6 @@ void AddEncoderOptions(VideoFormat format, int32_t width, int32_t height, int32_
 
 bool Fail(VideoWriter& video, const std::string& what, int code, std::string* error) {
   SetError(error, what + ": " + Reason(code));
-  video.failed = true;
   AbandonVideo(video);
   return false;
 }

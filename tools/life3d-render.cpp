@@ -348,7 +348,7 @@ void RunTimedPass(life3d::Life3D& app, StageTimes& times) {
   stageDone(6);
 }
 
-// The signal that asked a recording to stop (SIGINT, SIGTERM), or 0: the
+// The signal that asked a recording to stop (SIGINT, SIGTERM, SIGHUP), or 0: the
 // run then ends at the next pass and removes the partial video.
 volatile std::sig_atomic_t gStopSignal = 0;
 void RequestStop(int signal) {
@@ -424,7 +424,7 @@ bool RunPasses(life3d::Life3D& app, const Options& options, long passes, life3d:
   return true;
 }
 
-// Opens options.video for the run and lets SIGINT and SIGTERM end the run
+// Opens options.video for the run and lets SIGINT, SIGTERM and SIGHUP end the run
 // cleanly from then on; null with the reason when the file cannot be had.
 life3d::VideoFile StartVideo(const Options& options, std::string& error) {
   using namespace life3d;
@@ -433,8 +433,7 @@ life3d::VideoFile StartVideo(const Options& options, std::string& error) {
                                static_cast<int32_t>(options.quality)};
   VideoFile video = OpenVideo(options.video, settings, &error);
   if (video) {
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, RequestStop);
   }
   return video;
 }

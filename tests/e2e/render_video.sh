@@ -29,8 +29,9 @@ done
 "$TOOL" $RUN --video "$WORK/out/x.mp4" --size 161x90 2>&1 | grep -q "even width and height" ||
   fail "an odd size for .mp4 does not say why"
 
-# Not a terminal: nothing on stderr, and the file is there.
-"$TOOL" $RUN --video "$WORK/out/a.webm" 2>"$WORK/err" || fail "a .webm run fails"
+# Not a terminal: nothing on stderr, and the file is there (with --out's too).
+"$TOOL" $RUN --video "$WORK/out/a.webm" --out "$WORK/a.png" 2>"$WORK/err" || fail "a .webm run fails"
+[ -s "$WORK/a.png" ] || fail "--out beside --video writes no PNG"
 [ ! -s "$WORK/err" ] || fail "a run without a terminal prints: $(cat "$WORK/err")"
 [ "$(ls -A "$WORK/out")" = "a.webm" ] || fail "the folder holds $(ls -A "$WORK/out")"
 

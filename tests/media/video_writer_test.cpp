@@ -58,10 +58,9 @@ struct FormatCase {
 
 TEST(VideoWriter, EachFormatDecodesToTheFramesGiven) {
   const FormatCase cases[] = {
-      {"run.mkv", "ffv1", 161, 91, 1000},
-      {"run.mp4", "h264", 320, 180, 32},
-      {"run.webm", "vp9", 321, 181, 32},
-      {"RUN.MKV", "ffv1", 32, 2, 1000},
+      {"run.mkv", "ffv1", 161, 91, 1000}, {"run.mp4", "h264", 320, 180, 32},
+      {"run.webm", "vp9", 321, 181, 32},  {"RUN.MKV", "ffv1", 32, 2, 1000},
+      {"edge.mkv", "ffv1", 16, 16, 1000},
   };
   for (const FormatCase& c : cases) {
     SCOPED_TRACE(c.name);
