@@ -424,18 +424,16 @@ bool RunPasses(life3d::Life3D& app, const Options& options, long passes, life3d:
   return true;
 }
 
-// Opens options.video for the run and lets SIGINT, SIGTERM and SIGHUP end the run
-// cleanly from then on; null with the reason when the file cannot be had.
+// Opens options.video for the run, with SIGINT, SIGTERM and SIGHUP set to end
+// the run cleanly; null with the reason when the file cannot be had.
 life3d::VideoFile StartVideo(const Options& options, std::string& error) {
   using namespace life3d;
   const VideoSettings settings{options.width, options.height,
                                options.fps >= 0 ? static_cast<int32_t>(options.fps) : 60,
                                static_cast<int32_t>(options.quality)};
-  VideoFile video = OpenVideo(options.video, settings, &error);
-  if (video) {
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, RequestStop);
-  }
-  return video;
+  // Before the temporary file exists, so no signal can leave it behind.
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, RequestStop);
+  return OpenVideo(options.video, settings, &error);
 }
 
 // Times the passes stage by stage and prints the median of each stage.
