@@ -29,6 +29,13 @@ int RunTool(const std::string& args) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// path as one shell word (the temporary folder may hold blanks).
+std::string Quoted(const std::string& path) {
+  std::string word = "'";
+  for (const char c : path) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return word + "'";
+}
+
 std::vector<uint32_t> ReadPng(const std::string& path) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
@@ -66,7 +73,7 @@ TEST(RenderVideo, MkvFramesAreThePicturesOfThePngPath) {
   for (const RunCase& run : kRuns) {
     SCOPED_TRACE(run.args);
     ScratchFolder folder;
-    ASSERT_EQ(RunTool(RunArgs(run, run.passes) + " --video " + (folder / "run.mkv")), 0);
+    ASSERT_EQ(RunTool(RunArgs(run, run.passes) + " --video " + Quoted(folder / "run.mkv")), 0);
     const DecodedVideo video = DecodeVideo(folder / "run.mkv");
     ASSERT_EQ(video.error, "");
     EXPECT_EQ(video.width, run.width);
@@ -75,11 +82,11 @@ TEST(RenderVideo, MkvFramesAreThePicturesOfThePngPath) {
     ASSERT_EQ(video.frames.size(), run.frames);
     for (size_t k = 0; k < run.frames; ++k) {
       const std::string png = folder / (std::to_string(k) + ".png");
-      ASSERT_EQ(RunTool(RunArgs(run, static_cast<long>(k)) + " --out " + png), 0);
+      ASSERT_EQ(RunTool(RunArgs(run, static_cast<long>(k)) + " --out " + Quoted(png)), 0);
       EXPECT_TRUE(video.frames[k] == ReadPng(png)) << "frame " << k;
     }
     // Same arguments, same bytes: nothing in the file depends on the time or the machine.
-    ASSERT_EQ(RunTool(RunArgs(run, run.passes) + " --video " + (folder / "again.mkv")), 0);
+    ASSERT_EQ(RunTool(RunArgs(run, run.passes) + " --video " + Quoted(folder / "again.mkv")), 0);
     EXPECT_TRUE(Bytes(folder / "run.mkv") == Bytes(folder / "again.mkv"));
   }
 }
@@ -98,7 +105,7 @@ struct LossyCase {
 TEST(RenderVideo, LossyFramesAreCloseToTheExactPictures) {
   const std::string run = "--seed 43200.25 --size 1920x1080 --passes 12 --keys 'XXXXq++'";
   ScratchFolder folder;
-  ASSERT_EQ(RunTool(run + " --video " + (folder / "exact.mkv")), 0);
+  ASSERT_EQ(RunTool(run + " --video " + Quoted(folder / "exact.mkv")), 0);
   const DecodedVideo exact = DecodeVideo(folder / "exact.mkv");
   ASSERT_EQ(exact.frames.size(), 13u);
   const LossyCase cases[] = {
@@ -109,7 +116,7 @@ TEST(RenderVideo, LossyFramesAreCloseToTheExactPictures) {
   for (const LossyCase& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string path = folder / c.name;
-    ASSERT_EQ(RunTool(run + " " + c.options + " --video " + path), 0);
+    ASSERT_EQ(RunTool(run + " " + c.options + " --video " + Quoted(path)), 0);
     const DecodedVideo video = DecodeVideo(path);
     ASSERT_EQ(video.error, "");
     EXPECT_EQ(video.codec, c.codec);
