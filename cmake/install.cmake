@@ -18,7 +18,9 @@ set(LIFE3D_MAINTAINER
 set(LIFE3D_HOMEPAGE "https://life3d.example/")  # with the slash; holds screenshot.png
 set(LIFE3D_APP_ID "example.life3d.life3d")
 
-target_compile_definitions(life3d-render PRIVATE LIFE3D_VERSION="${PROJECT_VERSION}")
+if(TARGET life3d-render)
+  target_compile_definitions(life3d-render PRIVATE LIFE3D_VERSION="${PROJECT_VERSION}")
+endif()
 
 # The hardening Debian builds its packages with: checked libc calls where the
 # buffer size is known, and no writable symbol table after start-up. Neither
@@ -65,8 +67,10 @@ if(TARGET life3d)
   endforeach()
   install(FILES ${gen}/life3d.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 endif()
-install(TARGETS life3d-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${gen}/life3d-render.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+if(TARGET life3d-render)
+  install(TARGETS life3d-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${gen}/life3d-render.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 install(FILES ${data}/copyright ${gen}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # cpack -G DEB in the build folder makes life3d_<version>_amd64.deb.

@@ -4,15 +4,15 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
 
 # Debian 12 packages. Building and running life3d: the compiler and build
-# tools, the libraries (FFmpeg's for life3d-render's videos) and the console
-# panel's font.
-RUN_PACKAGES=(g++ cmake make pkg-config libpng-dev libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core
-  libavcodec-dev libavformat-dev libswscale-dev libavutil-dev)
-# The tests add GoogleTest and Google Benchmark; what the end-to-end tests use
-# to drive the program on a virtual X display (their close-box helper is
-# compiled against Xlib); and the checkers of the installed files and of the
-# Debian package.
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev
+# tools, SDL2 and the console panel's font.
+RUN_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core)
+# Building everything and testing it adds: libpng and FFmpeg's libraries for
+# life3d-render's PNGs and videos; GoogleTest and Google Benchmark; what the
+# end-to-end tests use to drive the program on a virtual X display (their
+# close-box helper is compiled against Xlib); and the checkers of the
+# installed files and of the Debian package.
+TEST_PACKAGES=(libpng-dev libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
+  libgtest-dev libbenchmark-dev
   xvfb xterm tmux xdotool x11-utils imagemagick libx11-dev
   desktop-file-utils appstream man-db file dpkg-dev lintian)
 PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
@@ -34,21 +34,25 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
-# Only the program: a first configuration leaves the tests and benchmarks out
-# (their libraries may not be installed); one made by build_all is kept.
+# Only the program: a first configuration leaves the tool, the tests and the
+# benchmarks out (their libraries may not be installed); one made by build_all
+# is kept.
 build_program() {
   if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DLIFE3D_TESTS=OFF -DLIFE3D_BENCH=OFF
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DLIFE3D_TESTS=OFF -DLIFE3D_BENCH=OFF \
+      -DLIFE3D_RENDER=OFF
   fi
   cmake --build "$BUILD" -j "$(nproc)" --target life3d
 }
 
-# Everything, the tests and benchmarks switched on if a lean run left them off.
+# Everything, the tool, tests and benchmarks switched on if a lean run left
+# them off.
 build_all() {
   local cache="$BUILD/CMakeCache.txt"
   if [ ! -f "$cache" ] || ! grep -qx 'LIFE3D_TESTS:BOOL=ON' "$cache" ||
-    ! grep -qx 'LIFE3D_BENCH:BOOL=ON' "$cache"; then
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DLIFE3D_TESTS=ON -DLIFE3D_BENCH=ON
+    ! grep -qx 'LIFE3D_BENCH:BOOL=ON' "$cache" || ! grep -qx 'LIFE3D_RENDER:BOOL=ON' "$cache"; then
+    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DLIFE3D_TESTS=ON -DLIFE3D_BENCH=ON \
+      -DLIFE3D_RENDER=ON
   fi
   cmake --build "$BUILD" -j "$(nproc)"
 }
