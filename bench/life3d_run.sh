@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# The real program on a virtual display: passes per second and CPU time per
+# pass of its main thread, its window thread and the X server, with the
+# ground and without it (Quick mode, toggled by a "q" sent to the window).
+# The program is not changed: a pass is counted by the 10 ms pause its main
+# thread sleeps once per pass, seen from outside as a sleep system call
+# (perf's tracepoints, or strace where perf cannot count them), and CPU time
+# comes from /proc/PID/task/TID/schedstat.
+#
+# Usage: bench/life3d_run.sh [--program PATH] [--size WxH] [--seconds S]
+#                            [--warmup S] [--display :N]
+# Needs Xvfb and xdotool; perf or strace.
+
+set -u
+
+program="$(dirname "${BASH_SOURCE[0]}")/../build/life3d"
+size=1920x1080
+seconds=10
+warmup=3
+display=":$((50 + RANDOM % 40))"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --program) program="$2"; shift 2 ;;
+    --size) size="$2"; shift 2 ;;
+    --seconds) seconds="$2"; shift 2 ;;
+    --warmup) warmup="$2"; shift 2 ;;
+    --display) display="$2"; shift 2 ;;
+    -h | --help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "life3d_run: unknown argument $1" >&2; exit 2 ;;
+  esac
+done
+[[ "$size" =~ ^[0-9]+x[0-9]+$ ]] || { echo "life3d_run: size must be WxH" >&2; exit 2; }
+[[ "$seconds" =~ ^[0-9]+$ && "$seconds" -gt 0 ]] ||
+  { echo "life3d_run: seconds must be a whole number above 0" >&2; exit 2; }
+[ -x "$program" ] || { echo "life3d_run: no program at $program" >&2; exit 2; }
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "life3d_run: $tool is missing" >&2; exit 2; }
+done
+
+tmp="$(mktemp -d)"
+xvfb_pid=""
+life_pid=""
+cleanup() {
+  [ -n "$life_pid" ] && kill "$life_pid" 2>/dev/null && wait "$life_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+Xvfb "$display" -screen 0 "${size}x24" -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY="$display"
+for _ in $(seq 100); do
+  xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.1
+done
+
+# No terminal: the window is the only way in, keys go to it.
+"$program" </dev/null >"$tmp/stdout" 2>"$tmp/stderr" &
+life_pid=$!
+window=""
+for _ in $(seq 200); do
+  window="$(xdotool search --name '^Gemma 3D-Ugo Marselli $' 2>/dev/null | head -1)"
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+[ -n "$window" ] || { echo "life3d_run: no window appeared" >&2; cat "$tmp/stderr" >&2; exit 1; }
+
+# CPU nanoseconds of one thread, or of every thread of a process.
+thread_ns() { awk '{print $1}' "/proc/$life_pid/task/$1/schedstat" 2>/dev/null || echo 0; }
+process_ns() {
+  local sum=0 f
+  for f in /proc/"$1"/task/*/schedstat; do sum=$((sum + $(awk '{print $1}' "$f"))); done
+  echo "$sum"
+}
+# The window thread is the first one the main thread starts.
+window_tid() {
+  ls /proc/"$life_pid"/task | sort -n | awk -v main="$life_pid" '$1 != main {print; exit}'
+}
+
+# Sleeps of the main thread during the given seconds.
+count_pauses() {
+  local s="$1"
+  if perf stat -x, -t "$life_pid" -e syscalls:sys_enter_clock_nanosleep \
+    -e syscalls:sys_enter_nanosleep -o "$tmp/perf" -- sleep "$s" 2>/dev/null; then
+    awk -F, '/sys_enter/ {n += $1} END {print n + 0}' "$tmp/perf"
+  else
+    timeout -s INT "$s" strace -q -c -p "$life_pid" -e trace=clock_nanosleep,nanosleep \
+      -o "$tmp/strace" 2>/dev/null
+    awk '$NF ~ /nanosleep/ {n += $4} END {print n + 0}' "$tmp/strace"
+  fi
+}
+
+measure() {
+  local label="$1" wt main0 win0 x0 all0 main1 win1 x1 all1 passes
+  wt="$(window_tid)"
+  main0=$(thread_ns "$life_pid"); win0=$(thread_ns "$wt")
+  all0=$(process_ns "$life_pid"); x0=$(process_ns "$xvfb_pid")
+  passes=$(count_pauses "$seconds")
+  main1=$(thread_ns "$life_pid"); win1=$(thread_ns "$wt")
+  all1=$(process_ns "$life_pid"); x1=$(process_ns "$xvfb_pid")
+  awk -v label="$label" -v s="$seconds" -v p="$passes" -v m=$((main1 - main0)) \
+    -v w=$((win1 - win0)) -v x=$((x1 - x0)) -v o=$((all1 - all0 - (main1 - main0) - (win1 - win0))) \
+    'BEGIN {
+      if (p < 1) p = 1
+      printf "%-14s %8.1f %10.3f %10.3f %10.3f %10.3f\n", label, p / s, m / p / 1e6, w / p / 1e6,
+             x / p / 1e6, o / p / 1e6
+    }'
+}
+
+echo "life3d_run: $program on a ${size} virtual display, ${seconds} s per mode"
+printf "%-14s %8s %10s %10s %10s %10s\n" "mode" "passes/s" "main ms" "window ms" "X ms" "other ms"
+sleep "$warmup"
+measure "ground"
+xdotool key --window "$window" q
+sleep 1
+measure "quick"
+xdotool key --window "$window" Escape
+for _ in $(seq 50); do kill -0 "$life_pid" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$life_pid" 2>/dev/null; then
+  echo "life3d_run: the program did not end on Esc" >&2
+  exit 1
+fi
+wait "$life_pid"
+status=$?
+life_pid=""
+[ "$status" -eq 0 ] || { echo "life3d_run: the program ended with status $status" >&2; exit 1; }
