@@ -116,7 +116,7 @@ measure "ground"
 xdotool key --window "$window" q
 sleep 1
 measure "quick"
-xdotool key --window "$window" Escape
+xdotool key --window "$window" Escape 2>/dev/null  # the window may be gone before the key-up
 for _ in $(seq 50); do kill -0 "$life_pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$life_pid" 2>/dev/null; then
   echo "life3d_run: the program did not end on Esc" >&2

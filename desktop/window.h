@@ -24,7 +24,8 @@ void GetDesktopSize(int32_t& width, int32_t& height);
 // top-left corner at screen pixel (x, y), shown at once. Returns when the
 // window exists, with its handle, or nullptr when it cannot be made (the
 // program has one window: a second one is refused).
-// RedrawSurface on its surface returns once the frame is copied.
+// RedrawSurface on its surface hands the frame over without waiting for the
+// window thread (see PresentFrame).
 WindowHandle CreateGraphicsWindow(std::string_view title, int32_t x, int32_t y, int32_t width,
                                   int32_t height, uint32_t style);
 // Why the display or the last window could not be opened; empty otherwise.

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
+#include <new>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -29,10 +30,12 @@ constexpr Uint32 kImageFormat = SDL_PIXELFORMAT_XRGB8888;
 // being shown.
 struct Slot {
   GraphicsWindow* window = nullptr;
-  // Hand-over of a finished frame, under the system's mutex.
-  const DrawingSurface* offered = nullptr;
-  uint64_t offeredCount = 0;
-  uint64_t copiedCount = 0;
+  // Hand-over of finished frames, under the system's mutex: the drawing
+  // thread swaps its image with `handed` and draws on into what it got back;
+  // the window thread swaps `handed` with `frame`. No image is copied, and
+  // none is written while another thread holds it.
+  std::vector<uint32_t> handed;
+  bool fresh = false;  // handed holds a frame the window thread has not taken
   bool closed = false;
   // Window thread only.
   SDL_Window* sdl = nullptr;
@@ -235,20 +238,22 @@ void ShowSlot(Slot& slot, const Panel& panel) {
   SDL_UpdateWindowSurface(slot.sdl);
 }
 
-// Runs on the drawing thread (RedrawSurface): offers the frame and waits
-// until the window thread has copied it, so drawing can go on at once.
-void PresentFrame(const DrawingSurface& surface, void* context) {
+// Runs on the drawing thread (RedrawSurface): hands the finished image over
+// by a swap and returns without waiting for the window thread. A frame not yet
+// taken when the next one comes is dropped, never shown half drawn.
+void PresentFrame(DrawingSurface& surface, void* context) {
   auto* slot = static_cast<Slot*>(context);
   WindowSystem& system = System();
-  std::unique_lock<std::mutex> lock(system.mutex);
+  std::lock_guard<std::mutex> lock(system.mutex);
   if (system.state != ThreadState::kRunning || slot->closed) return;
-  slot->offered = &surface;
-  const uint64_t ticket = ++slot->offeredCount;
+  if (surface.image.size() != slot->handed.size()) return;
+  surface.image.swap(slot->handed);
+  slot->fresh = true;
   system.framesOffered = true;
   system.changed.notify_all();
-  system.changed.wait(lock, [&] {
-    return slot->copiedCount >= ticket || slot->closed || system.state != ThreadState::kRunning;
-  });
+  // Drawing without deferral goes on over the picture just handed over.
+  if ((surface.flags & kDeferredRedraw) == 0)
+    std::copy(slot->handed.begin(), slot->handed.end(), surface.image.begin());
 }
 
 // Window thread, under the mutex: makes the SDL window and its record.
@@ -286,8 +291,19 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request) 
   slot->id = SDL_GetWindowID(sdl);
   slot->width = window->surface.width;
   slot->height = window->surface.height;
-  slot->frame = window->surface.image;
-  slot->frame.resize(static_cast<size_t>(slot->width) * slot->height);
+  // Both spare images start as the first picture, so they show nothing else
+  // should the window be painted before the first frame.
+  try {
+    slot->frame = window->surface.image;
+    slot->handed = window->surface.image;
+  } catch (const std::bad_alloc&) {
+    system.error = "cannot make the window's spare images of " + std::to_string(request.width) +
+                   " x " + std::to_string(request.height) + " pixels";
+    delete slot;
+    delete window;
+    SDL_DestroyWindow(sdl);
+    return nullptr;
+  }
   window->surface.present = &PresentFrame;
   window->surface.presentContext = slot;
   system.slot = slot;
@@ -296,19 +312,17 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request) 
   return window;
 }
 
-// Window thread, under the mutex: copies the frame offered since the last
-// look and releases the thread that offered it.
+// Window thread, under the mutex: takes the frame handed over since the last
+// look.
 void TakeFrames(WindowSystem& system) {
-  if (Slot* slot = system.slot; slot != nullptr && slot->copiedCount != slot->offeredCount) {
-    const std::vector<uint32_t>& image = slot->offered->image;
+  if (Slot* slot = system.slot; slot != nullptr && slot->fresh) {
+    slot->fresh = false;
     if (!slot->closed) {
-      std::copy_n(image.begin(), std::min(image.size(), slot->frame.size()), slot->frame.begin());
+      slot->frame.swap(slot->handed);
       slot->needsShow = true;
     }
-    slot->copiedCount = slot->offeredCount;
   }
   system.framesOffered = false;
-  system.changed.notify_all();
 }
 
 void CloseSlot(WindowSystem& system, Slot& slot) {

@@ -33,9 +33,13 @@ struct FontState {
 };
 
 struct DrawingSurface;
-// Called by RedrawSurface on the drawing thread; must copy what it needs from
-// the image before it returns (the caller draws on right after).
-using PresentFn = void (*)(const DrawingSurface& surface, void* context);
+// Called by RedrawSurface on the drawing thread with the finished image. It
+// may take the image over by swapping `image` with another vector of the same
+// size instead of copying it: then, with deferred drawing, the image holds an
+// earlier frame on return (a deferred frame is drawn whole, from a clear);
+// without it, the presenter must leave the finished picture in the image,
+// since every drawing operation draws on over the last one.
+using PresentFn = void (*)(DrawingSurface& surface, void* context);
 
 struct DrawingSurface {
   uint32_t flags = 0;           // kDeferredRedraw
@@ -104,7 +108,7 @@ struct PolygonPoints {
 // Non-zero winding unless alternate (even-odd). Never writes outside the image.
 void FillPolygon(const PolygonPoints& points, int32_t outline, int32_t fill, int32_t style,
                  bool alternate);
-// Hands the finished image to whoever shows it and returns once it is copied.
+// Hands the finished image to whoever shows it (see PresentFn).
 void RedrawSurface();
 // Until EndPaintingUnder, ClearSurface and FillPolygon paint only pixels that
 // nothing has painted since this call, so shapes drawn nearest first give the

@@ -337,7 +337,7 @@ TEST(RedrawSurface, PresentsOncePerCallOrPerDrawingWhenNotDeferred) {
   for (bool deferred : {true, false}) {
     std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(4, 4));
     int presented = 0;
-    window->surface.present = [](const DrawingSurface&, void* n) { ++*static_cast<int*>(n); };
+    window->surface.present = [](DrawingSurface&, void* n) { ++*static_cast<int*>(n); };
     window->surface.presentContext = &presented;
     AttachSurface(window.get(), 0, deferred);
     ClearSurface(0x808080, 0);
