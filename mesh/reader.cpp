@@ -35,20 +35,99 @@
 
 #include "platform/text.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace life3d {
 
 namespace {
 
 constexpr int32_t kNone = -1;
 
-// Lines up to this length are upper-cased on the stack; longer ones (never
-// written by the generators) go to a heap buffer of the call.
-constexpr size_t kShortLine = 256;
+// Keywords match in any letter case: a byte matches a capital of a keyword
+// when its upper-case form is that capital, which among all bytes only the
+// capital and its a..z counterpart have (the code page's own lower-case
+// letters become capitals above 127). So lines are matched as they are,
+// without an upper-cased copy; the numbers read the same either way, since
+// the number grammar takes both cases of its letters.
+char Capital(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
+}
 
-// The upper-cased line and the 0-based position of the first occurrence of
-// each keyword in it (kNone when absent).
+// The helpers below are inlined so that each keyword's length and pattern
+// are constants where they are used.
+
+// A keyword of capitals and other bytes, at most 16 of them, laid out for
+// comparing eight bytes at once: a byte with its 0x20 bit set equals a letter
+// with it set exactly when the byte is that letter in either case.
+struct Keyword {
+  const char* text;
+  uint32_t length = 0;
+  uint64_t pattern[2] = {0, 0};  // the keyword, letters with their 0x20 bit set
+  uint64_t fold[2] = {0, 0};     // 0x20 in the place of each letter
+  consteval Keyword(const char* s) : text(s) {
+    while (s[length] != '\0') ++length;
+    for (uint32_t k = 0; k < length; ++k) {
+      const auto byte = static_cast<uint64_t>(static_cast<unsigned char>(s[k]));
+      const bool letter = byte >= 'A' && byte <= 'Z';
+      pattern[k / 8] |= (letter ? byte | 0x20 : byte) << (8 * (k % 8));
+      if (letter) fold[k / 8] |= uint64_t{0x20} << (8 * (k % 8));
+    }
+  }
+};
+
+constexpr Keyword kTriMesh{"TRI-MESH,"}, kVertex{"VERTEX"}, kVertexBlank{"VERTEX "},
+    kVertexZero{"VERTEX 0"}, kFace{"FACE"}, kFaceBlank{"FACE "}, kFaceZero{"FACE 0"},
+    kVertices{"VERTICES:"}, kFaces{"FACES:"}, kVerticesWord{"VERTICES"}, kFacesWord{"FACES"},
+    kColore{"COLORE"}, kColoreColon{"COLORE:"}, kX{"X:"}, kY{"Y:"}, kZ{"Z:"}, kA{" A:"}, kB{" B:"},
+    kC{" C:"};
+
+[[gnu::always_inline]] inline uint64_t Load8(const char* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+
+// True when the keyword stands at position at of t (at <= t.size()). Eight
+// bytes are compared at once where eight are there to load (a load of fewer
+// bytes put together on the stack would stall the processor).
+[[gnu::always_inline]] inline bool MatchesAt(std::string_view t, size_t at, const Keyword& word) {
+  const size_t left = t.size() - at;
+  if (left < word.length) return false;
+  const char* p = t.data() + at;
+  uint32_t k = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (int part = 0; part < 2 && k < word.length && left - k >= 8; ++part, k += 8) {
+      const uint32_t bytes = word.length - k < 8 ? word.length - k : 8;
+      const uint64_t mask = bytes == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * bytes)) - 1;
+      if (((Load8(p + k) | word.fold[part]) & mask) != word.pattern[part]) return false;
+    }
+  }
+  for (; k < word.length; ++k) {
+    if (Capital(p[k]) != word.text[k]) return false;
+  }
+  return true;
+}
+
+[[gnu::always_inline]] inline bool StartsWith(std::string_view t, const Keyword& word) {
+  return MatchesAt(t, 0, word);
+}
+
+// First occurrence of a keyword (0-based), quick when the line begins with it.
+[[gnu::always_inline]] inline int32_t Find(std::string_view t, const Keyword& word) {
+  if (t.size() < word.length) return kNone;
+  const size_t lastStart = t.size() - word.length;
+  for (size_t at = 0; at <= lastStart; ++at) {
+    if (MatchesAt(t, at, word)) return static_cast<int32_t>(at);
+  }
+  return kNone;
+}
+
+// The line and the 0-based position of the first occurrence of each keyword
+// in it (kNone when absent).
 struct ScannedLine {
-  std::string_view u;
+  std::string_view t;
   int32_t vertices = kNone, faces = kNone;  // "VERTICES:", "FACES:"
   int32_t x = kNone, y = kNone, z = kNone;  // "X:", "Y:", "Z:"
   int32_t a = kNone, b = kNone, c = kNone;  // " A:", " B:", " C:"
@@ -59,89 +138,107 @@ void Mark(int32_t& at, int32_t position) {
   if (at == kNone) at = position;
 }
 
-bool Ends(const char* out, int32_t end, std::string_view word) {
-  return end >= static_cast<int32_t>(word.size()) &&
-         std::memcmp(out + end - word.size(), word.data(), word.size()) == 0;
+[[gnu::always_inline]] inline bool Ends(std::string_view t, int32_t end, const Keyword& word) {
+  return end >= static_cast<int32_t>(word.length) && MatchesAt(t, end - word.length, word);
 }
 
-// Upper-cases the line, then finds the keywords that end in a colon from the
-// colons alone: taken in line order, the first colon that completes a keyword
-// gives its first occurrence.
-ScannedLine ScanLine(const std::string& line, char* shortBuffer, int32_t* colons,
-                     std::string& longBuffer, std::vector<int32_t>& longColons) {
+// The keyword that the colon at position i completes, if any. Taken in line
+// order, the first colon that completes a keyword gives its first occurrence.
+void MarkColon(ScannedLine& s, int32_t i) {
+  if (i == 0) return;
+  const std::string_view t = s.t;
+  switch (Capital(t[i - 1])) {
+    case 'X':
+      Mark(s.x, i - 1);
+      break;
+    case 'Y':
+      Mark(s.y, i - 1);
+      break;
+    case 'Z':
+      Mark(s.z, i - 1);
+      break;
+    case 'A':
+      if (i >= 2 && t[i - 2] == ' ') Mark(s.a, i - 2);
+      break;
+    case 'B':
+      if (i >= 2 && t[i - 2] == ' ') Mark(s.b, i - 2);
+      break;
+    case 'C':
+      if (i >= 2 && t[i - 2] == ' ') Mark(s.c, i - 2);
+      break;
+    case 'E':
+      if (Ends(t, i, kColore)) Mark(s.color, i - 6);
+      break;
+    case 'S':
+      if (Ends(t, i, kVerticesWord)) Mark(s.vertices, i - 8);
+      if (Ends(t, i, kFacesWord)) Mark(s.faces, i - 5);
+      break;
+    default:
+      break;
+  }
+}
+
+// Finds the keywords that end in a colon from the colons alone.
+ScannedLine ScanLine(const std::string& line) {
   ScannedLine s;
-  char* out = shortBuffer;
-  int32_t* colon = colons;
-  if (line.size() > kShortLine) {
-    longBuffer.resize(line.size());
-    longColons.resize(line.size());
-    out = longBuffer.data();
-    colon = longColons.data();
+  s.t = line;
+  const auto n = static_cast<int32_t>(line.size());
+  const char* in = line.data();
+  int32_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time; the last part of a line of sixteen bytes or more
+  // is the line's last sixteen, less the bytes already looked at.
+  const __m128i colon = _mm_set1_epi8(':');
+  auto colonsAt = [&](int32_t at) {
+    const __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
+    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(w, colon)));
+  };
+  for (; i + 16 <= n; i += 16) {
+    for (uint32_t m = colonsAt(i); m != 0; m &= m - 1) MarkColon(s, i + std::countr_zero(m));
   }
-  const int32_t count = UpperCaseTo(line, out, ':', colon);
-  for (int32_t k = 0; k < count; ++k) {
-    const int32_t i = colon[k];
-    if (i == 0) continue;
-    switch (out[i - 1]) {
-      case 'X':
-        Mark(s.x, i - 1);
-        break;
-      case 'Y':
-        Mark(s.y, i - 1);
-        break;
-      case 'Z':
-        Mark(s.z, i - 1);
-        break;
-      case 'A':
-        if (i >= 2 && out[i - 2] == ' ') Mark(s.a, i - 2);
-        break;
-      case 'B':
-        if (i >= 2 && out[i - 2] == ' ') Mark(s.b, i - 2);
-        break;
-      case 'C':
-        if (i >= 2 && out[i - 2] == ' ') Mark(s.c, i - 2);
-        break;
-      case 'E':
-        if (Ends(out, i, "COLORE")) Mark(s.color, i - 6);
-        break;
-      case 'S':
-        if (Ends(out, i, "VERTICES")) Mark(s.vertices, i - 8);
-        if (Ends(out, i, "FACES")) Mark(s.faces, i - 5);
-        break;
-      default:
-        break;
-    }
+  if (i < n && n >= 16) {
+    const int32_t at = n - 16;
+    for (uint32_t m = colonsAt(at) >> (i - at) << (i - at); m != 0; m &= m - 1)
+      MarkColon(s, at + std::countr_zero(m));
+    i = n;
   }
-  s.u = std::string_view(out, line.size());
+#endif
+  for (; i < n; ++i) {
+    if (in[i] == ':') MarkColon(s, i);
+  }
   return s;
 }
 
-// First occurrence of a word, quick when the line begins with it (0-based).
-int32_t Find(std::string_view u, std::string_view word) {
-  if (u.starts_with(word)) return 0;
-  const size_t at = u.find(word);
-  return at == std::string_view::npos ? kNone : static_cast<int32_t>(at);
+// The text after the keyword found at position at; it ends where the line
+// does, with the line's terminating NUL behind it.
+[[gnu::always_inline]] inline const char* After(const ScannedLine& l, int32_t at,
+                                                const Keyword& keyword) {
+  return l.t.data() + at + keyword.length;
+}
+[[gnu::always_inline]] inline std::string_view RestAfter(const ScannedLine& l, int32_t at,
+                                                         const Keyword& keyword) {
+  return l.t.substr(at + keyword.length);
 }
 
 // The number right after the keyword found at position at.
-long double NumberAfter(std::string_view u, int32_t at, std::string_view keyword) {
-  const std::string_view rest = u.substr(at + keyword.size());
+[[gnu::always_inline]] inline long double NumberAfter(const ScannedLine& l, int32_t at,
+                                                      const Keyword& keyword) {
   int64_t whole = 0;
-  if (ParseWholeNumber(rest, whole)) return static_cast<long double>(whole);
-  return ParseNumber(rest);
+  if (ParseWholeNumber(After(l, at, keyword), whole)) return static_cast<long double>(whole);
+  return ParseNumber(RestAfter(l, at, keyword));
 }
 
 // The number after the keyword plus base, rounded to a 32-bit integer (ties to
 // even, out of range as RoundToInt gives it).
-int32_t IntegerAfter(std::string_view u, int32_t at, std::string_view keyword, int32_t base = 0) {
-  const std::string_view rest = u.substr(at + keyword.size());
+[[gnu::always_inline]] inline int32_t IntegerAfter(const ScannedLine& l, int32_t at,
+                                                   const Keyword& keyword, int32_t base = 0) {
   int64_t whole = 0;
-  if (ParseWholeNumber(rest, whole)) {
+  if (ParseWholeNumber(After(l, at, keyword), whole)) {
     const int64_t sum = whole + base;
     if (sum >= INT32_MIN && sum <= INT32_MAX) return static_cast<int32_t>(sum);
     return RoundToInt(static_cast<long double>(sum));
   }
-  return RoundToInt(static_cast<long double>(base) + ParseNumber(rest));
+  return RoundToInt(static_cast<long double>(base) + ParseNumber(RestAfter(l, at, keyword)));
 }
 
 // The reader's working state for one call.
@@ -170,8 +267,8 @@ void StartObject(MeshStore& s, ReaderState& r, const ScannedLine& l) {
   r.vertexOpen = false;
   r.faceOpen = false;
   if (l.vertices == kNone || l.faces == kNone) return;
-  const int32_t n = IntegerAfter(l.u, l.vertices, "VERTICES:");
-  const int32_t m = IntegerAfter(l.u, l.faces, "FACES:");
+  const int32_t n = IntegerAfter(l, l.vertices, kVertices);
+  const int32_t m = IntegerAfter(l, l.faces, kFaces);
   if (r.V < 0 || r.F < 0 || n < 1 || m < 1) return;
   if (n > kMaxSceneVertices - r.V || m > kMaxSceneFaces - r.F) return;
   if (!ResizeMeshArrays(s, r.V + n, r.F + m)) return;
@@ -186,15 +283,15 @@ void StartObject(MeshStore& s, ReaderState& r, const ScannedLine& l) {
 
 void ReadVertex(MeshStore& s, ReaderState& r, const ScannedLine& l, int32_t offsetX,
                 int32_t offsetY, int32_t offsetZ) {
-  const int32_t number = Find(l.u, "VERTEX ");
+  const int32_t number = Find(l.t, kVertexBlank);
   if (number == kNone || l.x == kNone || l.y == kNone || l.z == kNone) return;
-  const int32_t k = IntegerAfter(l.u, number, "VERTEX ");
+  const int32_t k = IntegerAfter(l, number, kVertexBlank);
   if (k < 0 || k >= r.N) return;
   // Each sum is formed in extended precision and rounded once, to float.
   Vertex& v = s.Vertices[r.V + k];
-  v.X = static_cast<float>(static_cast<long double>(offsetX) + NumberAfter(l.u, l.x, "X:"));
-  v.Y = static_cast<float>(static_cast<long double>(offsetY) + NumberAfter(l.u, l.y, "Y:"));
-  v.Z = static_cast<float>(static_cast<long double>(offsetZ) + NumberAfter(l.u, l.z, "Z:"));
+  v.X = static_cast<float>(static_cast<long double>(offsetX) + NumberAfter(l, l.x, kX));
+  v.Y = static_cast<float>(static_cast<long double>(offsetY) + NumberAfter(l, l.y, kY));
+  v.Z = static_cast<float>(static_cast<long double>(offsetZ) + NumberAfter(l, l.z, kZ));
   // The list ends at the line numbered count - 1, however many lines came before.
   if (k == s.VertexCount - 1) {
     r.vertexOpen = false;
@@ -205,8 +302,9 @@ void ReadVertex(MeshStore& s, ReaderState& r, const ScannedLine& l, int32_t offs
 
 // Scene-wide index of a corner: the base plus the local number, the sum rounded
 // (ties to even); -1 when it is not one of the object's vertices.
-int32_t Corner(const ScannedLine& l, int32_t at, std::string_view keyword, const ReaderState& r) {
-  const int32_t c = IntegerAfter(l.u, at, keyword, r.V);
+[[gnu::always_inline]] inline int32_t Corner(const ScannedLine& l, int32_t at,
+                                             const Keyword& keyword, const ReaderState& r) {
+  const int32_t c = IntegerAfter(l, at, keyword, r.V);
   return c >= r.V && c - r.V < r.N ? c : -1;
 }
 
@@ -235,17 +333,17 @@ void CompleteObject(MeshStore& s, ReaderState& r) {
 }
 
 void ReadFace(MeshStore& s, ReaderState& r, const ScannedLine& l, int32_t defaultColor) {
-  const int32_t number = Find(l.u, "FACE ");
+  const int32_t number = Find(l.t, kFaceBlank);
   if (number == kNone || l.a == kNone || l.b == kNone || l.c == kNone) return;
-  const int32_t k = IntegerAfter(l.u, number, "FACE ");
+  const int32_t k = IntegerAfter(l, number, kFaceBlank);
   if (k < 0 || k >= r.M) return;
   const bool closes = k == r.M - 1;
   if (closes && !r.verticesDone) return;
-  const int32_t a = Corner(l, l.a, " A:", r);
-  const int32_t b = Corner(l, l.b, " B:", r);
-  const int32_t c = Corner(l, l.c, " C:", r);
+  const int32_t a = Corner(l, l.a, kA, r);
+  const int32_t b = Corner(l, l.b, kB, r);
+  const int32_t c = Corner(l, l.c, kC, r);
   if (a < 0 || b < 0 || c < 0) return;
-  const int32_t color = l.color == kNone ? defaultColor : IntegerAfter(l.u, l.color, "COLORE:");
+  const int32_t color = l.color == kNone ? defaultColor : IntegerAfter(l, l.color, kColoreColon);
   Face& face = s.Faces[r.F + k];
   face.A = a;
   face.B = b;
@@ -263,21 +361,17 @@ void ReadMeshText(MeshStore& store, int32_t OffsetX, int32_t OffsetY, int32_t Of
   ReaderState r;
   r.V = store.VertexCount;
   r.F = store.FaceCount;
-  char shortBuffer[kShortLine];
-  int32_t colons[kShortLine];
-  std::string longBuffer;
-  std::vector<int32_t> longColons;
   // The three tests run one after another on the same line, in this order: a
   // line may be a vertex line and a face line at once.
   for (int64_t i = 0; i <= last; ++i) {
-    const ScannedLine l = ScanLine(store.MeshLines[i], shortBuffer, colons, longBuffer, longColons);
-    if (l.u.starts_with("TRI-MESH,")) StartObject(store, r, l);
+    const ScannedLine l = ScanLine(store.MeshLines[i]);
+    if (StartsWith(l.t, kTriMesh)) StartObject(store, r, l);
     if (!r.inObject) continue;
-    if (l.u.starts_with("VERTEX 0")) r.vertexOpen = true;
-    if (r.vertexOpen && Find(l.u, "VERTEX") != kNone)
+    if (StartsWith(l.t, kVertexZero)) r.vertexOpen = true;
+    if (r.vertexOpen && Find(l.t, kVertex) != kNone)
       ReadVertex(store, r, l, OffsetX, OffsetY, OffsetZ);
-    if (l.u.starts_with("FACE 0")) r.faceOpen = true;
-    if (r.faceOpen && Find(l.u, "FACE") != kNone) ReadFace(store, r, l, DefaultColor);
+    if (StartsWith(l.t, kFaceZero)) r.faceOpen = true;
+    if (r.faceOpen && Find(l.t, kFace) != kNone) ReadFace(store, r, l, DefaultColor);
   }
   if (r.inObject) DropObject(store, r);
 }

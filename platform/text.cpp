@@ -372,65 +372,6 @@ Text UpperCase(std::string_view text) {
   return out;
 }
 
-bool ParseWholeNumber(std::string_view text, int64_t& value) {
-  const char* p = text.data();
-  const char* const end = p + text.size();
-  while (p < end && (*p == ' ' || *p == '\t' || *p == '\n')) ++p;
-  bool negative = false;
-  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
-  const char* const first = p;
-  const char* const limit = end - first > 18 ? first + 18 : end;
-  int64_t v = 0;
-  while (p < limit && static_cast<unsigned>(*p - '0') <= 9) v = v * 10 + (*p++ - '0');
-  if (p == first) return false;
-  if (p < end) {
-    const char c = *p;
-    if (static_cast<unsigned>(c - '0') <= 9 || c == '.' || c == 'E' || c == 'e' || c == 'D' ||
-        c == 'd') {
-      return false;
-    }
-  }
-  value = negative ? -v : v;
-  return true;
-}
-
-int32_t UpperCaseTo(std::string_view text, char* out, char mark, int32_t* marks) {
-  constexpr uint64_t kEachByte = 0x0101010101010101ull;
-  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-  const auto n = static_cast<int32_t>(text.size());
-  const uint64_t marked = kEachByte * static_cast<unsigned char>(mark);
-  int32_t count = 0;
-  int32_t i = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    for (; i + 8 <= n; i += 8) {
-      uint64_t w;
-      std::memcpy(&w, in + i, 8);
-      if ((w & (kEachByte * 0x80)) != 0) {
-        for (int k = 0; k < 8; ++k) out[i + k] = static_cast<char>(kUpper.map[in[i + k]]);
-        std::memcpy(&w, out + i, 8);
-      } else {
-        // Below 128 only a..z change: the high bit of each byte from 'a' to
-        // 'z', moved down to 0x20 and taken off.
-        const uint64_t atLeastA = w + kEachByte * (0x80 - 'a');
-        const uint64_t aboveZ = w + kEachByte * (0x80 - 'z' - 1);
-        w -= ((atLeastA & ~aboveZ) & (kEachByte * 0x80)) >> 2;
-        std::memcpy(out + i, &w, 8);
-      }
-      // The high bit of each byte of x that is zero, that is of each mark.
-      const uint64_t x = w ^ marked;
-      uint64_t zero = ~(((x & (kEachByte * 0x7F)) + kEachByte * 0x7F) | x | (kEachByte * 0x7F));
-      for (; zero != 0; zero &= zero - 1) marks[count++] = i + (std::countr_zero(zero) >> 3);
-    }
-  }
-  for (; i < n; ++i) {
-    const char ch = static_cast<char>(kUpper.map[in[i]]);
-    out[i] = ch;
-    marks[count] = i;
-    count += ch == mark;
-  }
-  return count;
-}
-
 int32_t FindText(int32_t start, std::string_view text, std::string_view pattern) {
   const auto length = static_cast<int64_t>(text.size());
   if (length == 0) return 0;

@@ -37,11 +37,26 @@ Text UpperCase(std::string_view text);
 // tabs and line feeds, an optional sign and 1 to 18 digits not followed by a
 // digit, a point or an exponent letter ("-0" gives 0, which equals the
 // negative zero ParseNumber gives). False for any other text: ask ParseNumber.
-bool ParseWholeNumber(std::string_view text, int64_t& value);
-// UpperCase(text) written into out (text.size() bytes), and the 0-based
-// positions of every byte equal to mark in the result written to marks (room
-// for text.size() entries); returns how many. Eight bytes at a time.
-int32_t UpperCaseTo(std::string_view text, char* out, char mark, int32_t* marks);
+// The text ends with a NUL byte (a std::string's bytes): that NUL ends the
+// number as the end of the text would, and so does a NUL within the text.
+// Inline: the reader calls it for every number of every line.
+inline bool ParseWholeNumber(const char* text, int64_t& value) {
+  const char* p = text;
+  while (*p == ' ' || *p == '\t' || *p == '\n') ++p;
+  bool negative = false;
+  if (*p == '-' || *p == '+') negative = *p++ == '-';
+  const char* const first = p;
+  int64_t v = 0;
+  while (static_cast<unsigned>(*p - '0') <= 9 && p - first < 18) v = v * 10 + (*p++ - '0');
+  if (p == first) return false;
+  const char c = *p;
+  if (static_cast<unsigned>(c - '0') <= 9 || c == '.' || c == 'E' || c == 'e' || c == 'D' ||
+      c == 'd') {
+    return false;
+  }
+  value = negative ? -v : v;
+  return true;
+}
 
 // 1-based position of pattern in text searching forward from start (start >= 1)
 // or backward from the end (start < 0); 0 when not found.
