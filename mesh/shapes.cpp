@@ -28,29 +28,15 @@ struct LineBuilder {
     std::memcpy(text + length, s.data(), s.size());
     length += static_cast<int>(s.size());
   }
-  void AssignTo(std::string& line) const { line.assign(text, length); }
-};
-
-// The texts of the numbers of one shape; each distinct value (told apart by
-// its bits) is formatted once, since a box repeats few coordinates.
-struct NumberTexts {
-  static constexpr int kMax = 24;
-  uint32_t bits[kMax];
-  char text[kMax][kNumberTextMax];
-  int length[kMax];
-  int count = 0;
-
-  std::string_view Of(float x) {
-    uint32_t b;
-    std::memcpy(&b, &x, sizeof b);
-    for (int i = 0; i < count; ++i) {
-      if (bits[i] == b) return std::string_view(text[i], length[i]);
-    }
-    const int i = count++;
-    bits[i] = b;
-    length[i] = FormatNumberTo(text[i], x, kFloatDigits);
-    return std::string_view(text[i], length[i]);
+  // A number text that starts a buffer of kNumberTextMax bytes: copied whole,
+  // a fixed size the compiler turns into two moves, then cut to its length.
+  void AddNumber(std::string_view s) {
+    std::memcpy(text + length, s.data(), kNumberTextMax);
+    length += static_cast<int>(s.size());
   }
+  // A number formatted in place.
+  void AddNumber(double x, int digits) { length += FormatNumberTo(text + length, x, digits); }
+  void AssignTo(std::string& line) const { line.assign(text, length); }
 };
 
 // " 0" to " 7": vertex numbers as 32-bit integers.
@@ -70,30 +56,29 @@ void WriteHeader(std::string& line, std::string_view counts, int faces) {
   char number[kNumberTextMax];
   LineBuilder b;
   b.Add(counts);
-  b.Add(std::string_view(number, FormatNumberTo(number, faces, kConstantDigits)));
+  b.AddNumber(std::string_view(number, FormatNumberTo(number, faces, kConstantDigits)));
   b.AssignTo(line);
 }
 
-void WriteVertex(std::string& line, int index, const float v[3], NumberTexts& numbers) {
+void WriteVertex(std::string& line, int index, const float v[3]) {
   LineBuilder b;
   b.Add("Vertex");
-  b.Add(VertexNumber(index));
+  b.AddNumber(VertexNumber(index));
   b.Add(": X:");
-  b.Add(numbers.Of(v[0]));
+  b.AddNumber(v[0], kFloatDigits);
   b.Add(" Y:");
-  b.Add(numbers.Of(v[1]));
+  b.AddNumber(v[1], kFloatDigits);
   b.Add(" Z:");
-  b.Add(numbers.Of(v[2]));
+  b.AddNumber(v[2], kFloatDigits);
   b.AssignTo(line);
 }
 
 void WriteFace(std::string& line, std::string_view text, std::string_view color) {
   LineBuilder b;
   b.Add(text);
-  b.Add(color);
+  b.AddNumber(color);
   b.AssignTo(line);
 }
-
 // a + b - c coordinate by coordinate, left to right in float.
 void Combine(float out[3], const float a[3], const float b[3], const float c[3]) {
   for (int k = 0; k < 3; ++k) out[k] = a[k] + b[k] - c[k];
@@ -108,7 +93,6 @@ void MakeRectangle(MeshStore& store, const float points[9], int32_t FrontColor, 
   }
   Combine(v[3], v[2], v[0], v[1]);  // the corner opposite P1
 
-  NumberTexts numbers;
   char front[kNumberTextMax], back[kNumberTextMax];
   const std::string_view frontText(front, FormatNumberTo(front, FrontColor, kIntegerDigits));
   const std::string_view backText(back, FormatNumberTo(back, BackColor, kIntegerDigits));
@@ -116,7 +100,7 @@ void MakeRectangle(MeshStore& store, const float points[9], int32_t FrontColor, 
   auto& lines = store.MeshLines;
   lines[0].assign("Named Object: \"Rettangolo\"");
   WriteHeader(lines[1], "Tri-mesh, Vertices: 4     Faces:", 4);
-  for (int i = 0; i < 4; ++i) WriteVertex(lines[2 + i], i, v[i], numbers);
+  for (int i = 0; i < 4; ++i) WriteVertex(lines[2 + i], i, v[i]);
   // Faces 0 and 2 run P0, P1, P2 and face the front; 1 and 3 are the same
   // triangles wound the other way.
   WriteFace(lines[6], "Face 0:   A:0 B:1 C:2 colore:", frontText);
@@ -147,14 +131,13 @@ void MakeBox(MeshStore& store, const float points[12], int32_t Color) {
       "Face 9: A:1 B:5 C:6 colore:", "Face 10: A:3 B:7 C:2 colore:", "Face 11: A:4 B:2 C:7 colore:",
   };
 
-  NumberTexts numbers;
   char color[kNumberTextMax];
   const std::string_view colorText(color, FormatNumberTo(color, Color, kIntegerDigits));
 
   auto& lines = store.MeshLines;
   lines[0].assign("Named Object: \"Parallelepipedo\"");
   WriteHeader(lines[1], "Tri-mesh, Vertices: 8     Faces:", 12);
-  for (int i = 0; i < 8; ++i) WriteVertex(lines[2 + i], i, v[i], numbers);
+  for (int i = 0; i < 8; ++i) WriteVertex(lines[2 + i], i, v[i]);
   for (int f = 0; f < 12; ++f) WriteFace(lines[10 + f], kFaces[f], colorText);
   store.MeshLastLine = 21;
   ReadMeshText(store, 0, 0, 0, Color);

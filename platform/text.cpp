@@ -1,5 +1,6 @@
 #include "platform/text.h"
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -10,15 +11,28 @@ namespace life3d {
 
 namespace {
 
-// Writes the decimal digits of v (v > 0) into out, returns how many.
+// Writes the decimal digits of v into out, returns how many: the count
+// first, then two digits at a time from the last one.
 int WriteUnsigned(char* out, uint64_t v) {
-  char tmp[20];
-  int len = 0;
-  do {
-    tmp[len++] = static_cast<char>('0' + v % 10);
-    v /= 10;
-  } while (v != 0);
-  for (int i = 0; i < len; ++i) out[i] = tmp[len - 1 - i];
+  static constexpr char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  int len = 1;
+  for (uint64_t rest = v; rest >= 10; rest /= 10) ++len;
+  char* p = out + len;
+  while (v >= 100) {
+    const auto pair = static_cast<size_t>(v % 100) * 2;
+    v /= 100;
+    *--p = kPairs[pair + 1];
+    *--p = kPairs[pair];
+  }
+  if (v >= 10) {
+    *--p = kPairs[v * 2 + 1];
+    *--p = kPairs[v * 2];
+  } else {
+    *--p = static_cast<char>('0' + v);
+  }
   return len;
 }
 
@@ -151,14 +165,16 @@ int FormatNumberTo(char* out, double x, int n) {
 
   // Whole numbers with no more than n digits are written as they are: the
   // plain form of k digits followed by e - k zeros is the integer itself.
-  if (a < 1e15 && a == std::floor(a)) {
+  // (Below 10^15 a double is whole exactly when truncating it changes nothing.)
+  if (a < 1e15 && static_cast<double>(static_cast<uint64_t>(a)) == a) {
     const uint64_t v = static_cast<uint64_t>(a);
-    char tmp[20];
-    const int len = WriteUnsigned(tmp, v);
-    if (len <= n) {
-      std::memcpy(p, tmp, len);
-      return 1 + len;
-    }
+    static constexpr auto kPowersOfTen = [] {
+      std::array<uint64_t, 19> t{};
+      t[0] = 1;
+      for (size_t k = 1; k < t.size(); ++k) t[k] = t[k - 1] * 10;
+      return t;
+    }();
+    if (v < kPowersOfTen[n]) return 1 + WriteUnsigned(p, v);  // at most n digits
   }
 
   // General path: the exact value's first 18 significant digits, then the

@@ -46,15 +46,14 @@ inline bool ParseWholeNumber(const char* text, int64_t& value) {
   bool negative = false;
   if (*p == '-' || *p == '+') negative = *p++ == '-';
   const char* const first = p;
-  int64_t v = 0;
-  while (static_cast<unsigned>(*p - '0') <= 9 && p - first < 18) v = v * 10 + (*p++ - '0');
-  if (p == first) return false;
+  // Digits past the 18th make it no plain whole number; they wrap the
+  // unsigned sum harmlessly before the count turns it down.
+  uint64_t v = 0;
+  for (unsigned d; (d = static_cast<unsigned>(*p - '0')) <= 9; ++p) v = v * 10 + d;
+  if (p == first || p - first > 18) return false;
   const char c = *p;
-  if (static_cast<unsigned>(c - '0') <= 9 || c == '.' || c == 'E' || c == 'e' || c == 'D' ||
-      c == 'd') {
-    return false;
-  }
-  value = negative ? -v : v;
+  if (c == '.' || c == 'E' || c == 'e' || c == 'D' || c == 'd') return false;
+  value = negative ? -static_cast<int64_t>(v) : static_cast<int64_t>(v);
   return true;
 }
 
