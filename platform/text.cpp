@@ -18,8 +18,15 @@ int WriteUnsigned(char* out, uint64_t v) {
       "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
-  int len = 1;
-  for (uint64_t rest = v; rest >= 10; rest /= 10) ++len;
+  // The digit count without a loop: from the bit length, one short at most.
+  static constexpr auto kPowers = [] {
+    std::array<uint64_t, 20> t{};
+    t[0] = 1;
+    for (size_t k = 1; k < t.size(); ++k) t[k] = t[k - 1] * 10;
+    return t;
+  }();
+  const int guess = (std::bit_width(v) * 1233) >> 12;  // 1233 / 4096 is about log10(2)
+  const int len = v == 0 ? 1 : guess + 1 - (v < kPowers[guess] ? 1 : 0);
   char* p = out + len;
   while (v >= 100) {
     const auto pair = static_cast<size_t>(v % 100) * 2;
