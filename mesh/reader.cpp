@@ -220,12 +220,17 @@ ScannedLine ScanLine(const std::string& line) {
   return l.t.substr(at + keyword.length);
 }
 
-// The number right after the keyword found at position at.
-[[gnu::always_inline]] inline long double NumberAfter(const ScannedLine& l, int32_t at,
-                                                      const Keyword& keyword) {
+// The number right after the keyword found at position at plus offset,
+// rounded once to float. A whole number (at most 18 digits) and the offset
+// add exactly as 64-bit integers, so the one rounding is the conversion's;
+// any other number is added in extended precision, which holds the sum of a
+// whole offset and the number's value as exactly as the value itself.
+[[gnu::always_inline]] inline float CoordinateAfter(const ScannedLine& l, int32_t at,
+                                                    const Keyword& keyword, int32_t offset) {
   int64_t whole = 0;
-  if (ParseWholeNumber(After(l, at, keyword), whole)) return static_cast<long double>(whole);
-  return ParseNumber(RestAfter(l, at, keyword));
+  if (ParseWholeNumber(After(l, at, keyword), whole)) return static_cast<float>(whole + offset);
+  return static_cast<float>(static_cast<long double>(offset) +
+                            ParseNumber(RestAfter(l, at, keyword)));
 }
 
 // The number after the keyword plus base, rounded to a 32-bit integer (ties to
@@ -287,11 +292,10 @@ void ReadVertex(MeshStore& s, ReaderState& r, const ScannedLine& l, int32_t offs
   if (number == kNone || l.x == kNone || l.y == kNone || l.z == kNone) return;
   const int32_t k = IntegerAfter(l, number, kVertexBlank);
   if (k < 0 || k >= r.N) return;
-  // Each sum is formed in extended precision and rounded once, to float.
   Vertex& v = s.Vertices[r.V + k];
-  v.X = static_cast<float>(static_cast<long double>(offsetX) + NumberAfter(l, l.x, kX));
-  v.Y = static_cast<float>(static_cast<long double>(offsetY) + NumberAfter(l, l.y, kY));
-  v.Z = static_cast<float>(static_cast<long double>(offsetZ) + NumberAfter(l, l.z, kZ));
+  v.X = CoordinateAfter(l, l.x, kX, offsetX);
+  v.Y = CoordinateAfter(l, l.y, kY, offsetY);
+  v.Z = CoordinateAfter(l, l.z, kZ, offsetZ);
   // The list ends at the line numbered count - 1, however many lines came before.
   if (k == s.VertexCount - 1) {
     r.vertexOpen = false;
