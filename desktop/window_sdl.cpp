@@ -31,16 +31,16 @@ constexpr Uint32 kImageFormat = SDL_PIXELFORMAT_XRGB8888;
 struct Slot {
   GraphicsWindow* window = nullptr;
   // Hand-over of finished frames, under the system's mutex: the drawing
-  // thread swaps its image with `handed` and draws on into what it got back;
-  // the window thread swaps `handed` with `frame`. No image is copied, and
-  // none is written while another thread holds it.
-  std::vector<uint32_t> handed;
-  bool fresh = false;  // handed holds a frame the window thread has not taken
+  // thread swaps its image with `frame` and draws on into the one it got
+  // back, never while the window thread reads `frame` to show it. No image is
+  // copied, and two images are all there is, so the drawing stays in cache.
+  bool showing = false;  // the window thread is reading frame
+  bool fresh = false;    // frame holds a frame not shown yet
   bool closed = false;
   // Window thread only.
   SDL_Window* sdl = nullptr;
   Uint32 id = 0;
-  std::vector<uint32_t> frame;  // the last frame taken over, what a repaint shows
+  std::vector<uint32_t> frame;  // the last finished frame, what a repaint shows
   int32_t width = 0, height = 0;
   bool needsShow = false;
 };
@@ -239,21 +239,25 @@ void ShowSlot(Slot& slot, const Panel& panel) {
 }
 
 // Runs on the drawing thread (RedrawSurface): hands the finished image over
-// by a swap and returns without waiting for the window thread. A frame not yet
-// taken when the next one comes is dropped, never shown half drawn.
+// by a swap. It waits only while the window thread is putting the previous
+// frame on the screen; a frame not shown yet when the next one comes is
+// dropped, and none is ever shown half drawn.
 void PresentFrame(DrawingSurface& surface, void* context) {
   auto* slot = static_cast<Slot*>(context);
   WindowSystem& system = System();
-  std::lock_guard<std::mutex> lock(system.mutex);
+  std::unique_lock<std::mutex> lock(system.mutex);
+  system.changed.wait(lock, [&] {
+    return !slot->showing || slot->closed || system.state != ThreadState::kRunning;
+  });
   if (system.state != ThreadState::kRunning || slot->closed) return;
-  if (surface.image.size() != slot->handed.size()) return;
-  surface.image.swap(slot->handed);
+  if (surface.image.size() != slot->frame.size()) return;
+  surface.image.swap(slot->frame);
   slot->fresh = true;
   system.framesOffered = true;
   system.changed.notify_all();
   // Drawing without deferral goes on over the picture just handed over.
   if ((surface.flags & kDeferredRedraw) == 0)
-    std::copy(slot->handed.begin(), slot->handed.end(), surface.image.begin());
+    std::copy(slot->frame.begin(), slot->frame.end(), surface.image.begin());
 }
 
 // Window thread, under the mutex: makes the SDL window and its record.
@@ -291,13 +295,12 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request) 
   slot->id = SDL_GetWindowID(sdl);
   slot->width = window->surface.width;
   slot->height = window->surface.height;
-  // Both spare images start as the first picture, so they show nothing else
-  // should the window be painted before the first frame.
+  // The second image starts as the first picture, what a paint before the
+  // first frame shows.
   try {
     slot->frame = window->surface.image;
-    slot->handed = window->surface.image;
   } catch (const std::bad_alloc&) {
-    system.error = "cannot make the window's spare images of " + std::to_string(request.width) +
+    system.error = "cannot make the window's second image of " + std::to_string(request.width) +
                    " x " + std::to_string(request.height) + " pixels";
     delete slot;
     delete window;
@@ -312,15 +315,12 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request) 
   return window;
 }
 
-// Window thread, under the mutex: takes the frame handed over since the last
+// Window thread, under the mutex: notes the frame handed over since the last
 // look.
 void TakeFrames(WindowSystem& system) {
   if (Slot* slot = system.slot; slot != nullptr && slot->fresh) {
     slot->fresh = false;
-    if (!slot->closed) {
-      slot->frame.swap(slot->handed);
-      slot->needsShow = true;
-    }
+    if (!slot->closed) slot->needsShow = true;
   }
   system.framesOffered = false;
 }
@@ -431,8 +431,16 @@ void RunWindowThread() {
       }
     }
     const bool panelChanged = RefreshPanel(system.panel);
-    if (Slot* slot = system.slot; slot != nullptr && (slot->needsShow || panelChanged))
+    if (Slot* slot = system.slot; slot != nullptr && (slot->needsShow || panelChanged)) {
+      {
+        std::lock_guard<std::mutex> lock(system.mutex);
+        slot->showing = true;
+      }
       ShowSlot(*slot, system.panel);
+      std::lock_guard<std::mutex> lock(system.mutex);
+      slot->showing = false;
+      system.changed.notify_all();
+    }
     // Sleeps 1 ms between looks at the desktop's events unless work comes.
     std::unique_lock<std::mutex> lock(system.mutex);
     system.changed.wait_for(lock, std::chrono::milliseconds(1), [&] {
