@@ -45,84 +45,11 @@ namespace {
 
 constexpr int32_t kNone = -1;
 
-// Keywords match in any letter case: a byte matches a capital of a keyword
-// when its upper-case form is that capital, which among all bytes only the
-// capital and its a..z counterpart have (the code page's own lower-case
-// letters become capitals above 127). So lines are matched as they are,
-// without an upper-cased copy; the numbers read the same either way, since
-// the number grammar takes both cases of its letters.
-char Capital(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
-}
-
-// The helpers below are inlined so that each keyword's length and pattern
-// are constants where they are used.
-
-// A keyword of capitals and other bytes, at most 16 of them, laid out for
-// comparing eight bytes at once: a byte with its 0x20 bit set equals a letter
-// with it set exactly when the byte is that letter in either case.
-struct Keyword {
-  const char* text;
-  uint32_t length = 0;
-  uint64_t pattern[2] = {0, 0};  // the keyword, letters with their 0x20 bit set
-  uint64_t fold[2] = {0, 0};     // 0x20 in the place of each letter
-  consteval Keyword(const char* s) : text(s) {
-    while (s[length] != '\0') ++length;
-    for (uint32_t k = 0; k < length; ++k) {
-      const auto byte = static_cast<uint64_t>(static_cast<unsigned char>(s[k]));
-      const bool letter = byte >= 'A' && byte <= 'Z';
-      pattern[k / 8] |= (letter ? byte | 0x20 : byte) << (8 * (k % 8));
-      if (letter) fold[k / 8] |= uint64_t{0x20} << (8 * (k % 8));
-    }
-  }
-};
-
 constexpr Keyword kTriMesh{"TRI-MESH,"}, kVertex{"VERTEX"}, kVertexBlank{"VERTEX "},
     kVertexZero{"VERTEX 0"}, kFace{"FACE"}, kFaceBlank{"FACE "}, kFaceZero{"FACE 0"},
     kVertices{"VERTICES:"}, kFaces{"FACES:"}, kVerticesWord{"VERTICES"}, kFacesWord{"FACES"},
     kColore{"COLORE"}, kColoreColon{"COLORE:"}, kX{"X:"}, kY{"Y:"}, kZ{"Z:"}, kA{" A:"}, kB{" B:"},
     kC{" C:"};
-
-[[gnu::always_inline]] inline uint64_t Load8(const char* p) {
-  uint64_t v;
-  std::memcpy(&v, p, 8);
-  return v;
-}
-
-// True when the keyword stands at position at of t (at <= t.size()). Eight
-// bytes are compared at once where eight are there to load (a load of fewer
-// bytes put together on the stack would stall the processor).
-[[gnu::always_inline]] inline bool MatchesAt(std::string_view t, size_t at, const Keyword& word) {
-  const size_t left = t.size() - at;
-  if (left < word.length) return false;
-  const char* p = t.data() + at;
-  uint32_t k = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    for (int part = 0; part < 2 && k < word.length && left - k >= 8; ++part, k += 8) {
-      const uint32_t bytes = word.length - k < 8 ? word.length - k : 8;
-      const uint64_t mask = bytes == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * bytes)) - 1;
-      if (((Load8(p + k) | word.fold[part]) & mask) != word.pattern[part]) return false;
-    }
-  }
-  for (; k < word.length; ++k) {
-    if (Capital(p[k]) != word.text[k]) return false;
-  }
-  return true;
-}
-
-[[gnu::always_inline]] inline bool StartsWith(std::string_view t, const Keyword& word) {
-  return MatchesAt(t, 0, word);
-}
-
-// First occurrence of a keyword (0-based), quick when the line begins with it.
-[[gnu::always_inline]] inline int32_t Find(std::string_view t, const Keyword& word) {
-  if (t.size() < word.length) return kNone;
-  const size_t lastStart = t.size() - word.length;
-  for (size_t at = 0; at <= lastStart; ++at) {
-    if (MatchesAt(t, at, word)) return static_cast<int32_t>(at);
-  }
-  return kNone;
-}
 
 // The line and the 0-based position of the first occurrence of each keyword
 // in it (kNone when absent).
@@ -139,7 +66,7 @@ void Mark(int32_t& at, int32_t position) {
 }
 
 [[gnu::always_inline]] inline bool Ends(std::string_view t, int32_t end, const Keyword& word) {
-  return end >= static_cast<int32_t>(word.length) && MatchesAt(t, end - word.length, word);
+  return end >= static_cast<int32_t>(word.length) && KeywordAt(t, end - word.length, word);
 }
 
 // The keyword that the colon at position i completes, if any. Taken in line
@@ -147,7 +74,7 @@ void Mark(int32_t& at, int32_t position) {
 void MarkColon(ScannedLine& s, int32_t i) {
   if (i == 0) return;
   const std::string_view t = s.t;
-  switch (Capital(t[i - 1])) {
+  switch (UpperCaseAscii(t[i - 1])) {
     case 'X':
       Mark(s.x, i - 1);
       break;
@@ -288,7 +215,7 @@ void StartObject(MeshStore& s, ReaderState& r, const ScannedLine& l) {
 
 void ReadVertex(MeshStore& s, ReaderState& r, const ScannedLine& l, int32_t offsetX,
                 int32_t offsetY, int32_t offsetZ) {
-  const int32_t number = Find(l.t, kVertexBlank);
+  const int32_t number = FindKeyword(l.t, kVertexBlank);
   if (number == kNone || l.x == kNone || l.y == kNone || l.z == kNone) return;
   const int32_t k = IntegerAfter(l, number, kVertexBlank);
   if (k < 0 || k >= r.N) return;
@@ -337,7 +264,7 @@ void CompleteObject(MeshStore& s, ReaderState& r) {
 }
 
 void ReadFace(MeshStore& s, ReaderState& r, const ScannedLine& l, int32_t defaultColor) {
-  const int32_t number = Find(l.t, kFaceBlank);
+  const int32_t number = FindKeyword(l.t, kFaceBlank);
   if (number == kNone || l.a == kNone || l.b == kNone || l.c == kNone) return;
   const int32_t k = IntegerAfter(l, number, kFaceBlank);
   if (k < 0 || k >= r.M) return;
@@ -369,13 +296,13 @@ void ReadMeshText(MeshStore& store, int32_t OffsetX, int32_t OffsetY, int32_t Of
   // line may be a vertex line and a face line at once.
   for (int64_t i = 0; i <= last; ++i) {
     const ScannedLine l = ScanLine(store.MeshLines[i]);
-    if (StartsWith(l.t, kTriMesh)) StartObject(store, r, l);
+    if (KeywordAt(l.t, 0, kTriMesh)) StartObject(store, r, l);
     if (!r.inObject) continue;
-    if (StartsWith(l.t, kVertexZero)) r.vertexOpen = true;
-    if (r.vertexOpen && Find(l.t, kVertex) != kNone)
+    if (KeywordAt(l.t, 0, kVertexZero)) r.vertexOpen = true;
+    if (r.vertexOpen && FindKeyword(l.t, kVertex) != kNone)
       ReadVertex(store, r, l, OffsetX, OffsetY, OffsetZ);
-    if (StartsWith(l.t, kFaceZero)) r.faceOpen = true;
-    if (r.faceOpen && Find(l.t, kFace) != kNone) ReadFace(store, r, l, DefaultColor);
+    if (KeywordAt(l.t, 0, kFaceZero)) r.faceOpen = true;
+    if (r.faceOpen && FindKeyword(l.t, kFace) != kNone) ReadFace(store, r, l, DefaultColor);
   }
   if (r.inObject) DropObject(store, r);
 }

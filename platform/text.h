@@ -4,7 +4,9 @@
 // positions are 1-based.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -55,6 +57,70 @@ inline bool ParseWholeNumber(const char* text, int64_t& value) {
   if (c == '.' || c == 'E' || c == 'e' || c == 'D' || c == 'd') return false;
   value = negative ? -static_cast<int64_t>(v) : static_cast<int64_t>(v);
   return true;
+}
+
+// Keywords of the mesh text (ASCII capitals, digits, blanks and punctuation,
+// at most 16 bytes) found in a line as it is written, in any letter case: the
+// same answers as searching UpperCase(line) for the keyword, since among all
+// bytes only a capital and its a..z counterpart upper-case to that capital
+// (the code page's own lower-case letters become capitals above 127). Laid out
+// for comparing eight bytes at once: a byte with its 0x20 bit set equals a
+// letter with it set exactly when the byte is that letter in either case.
+struct Keyword {
+  const char* text;
+  uint32_t length = 0;
+  uint64_t pattern[2] = {0, 0};  // the keyword, letters with their 0x20 bit set
+  uint64_t fold[2] = {0, 0};     // 0x20 in the place of each letter
+  consteval Keyword(const char* s) : text(s) {
+    while (s[length] != '\0') ++length;
+    if (length > 16) throw "a keyword has at most 16 bytes";  // stops the compilation
+    for (uint32_t k = 0; k < length; ++k) {
+      const auto byte = static_cast<uint64_t>(static_cast<unsigned char>(s[k]));
+      if (byte >= 'a' && byte <= 'z') throw "a keyword is written in capitals";
+      const bool letter = byte >= 'A' && byte <= 'Z';
+      pattern[k / 8] |= (letter ? byte | 0x20 : byte) << (8 * (k % 8));
+      if (letter) fold[k / 8] |= uint64_t{0x20} << (8 * (k % 8));
+    }
+  }
+};
+
+// UpperCase of one byte below 128 (a..z to capitals, the rest unchanged).
+inline char UpperCaseAscii(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
+}
+
+// Inlined so that each keyword's length and pattern are constants where it is
+// used. True when the keyword stands at 0-based position at of text (at <=
+// text.size()). Eight bytes are compared at once where eight are there to load
+// (a load of fewer bytes put together on the stack would stall the processor).
+[[gnu::always_inline]] inline bool KeywordAt(std::string_view text, size_t at,
+                                             const Keyword& word) {
+  const size_t left = text.size() - at;
+  if (left < word.length) return false;
+  const char* p = text.data() + at;
+  uint32_t k = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (int part = 0; part < 2 && k < word.length && left - k >= 8; ++part, k += 8) {
+      const uint32_t bytes = word.length - k < 8 ? word.length - k : 8;
+      const uint64_t mask = bytes == 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * bytes)) - 1;
+      uint64_t w;
+      std::memcpy(&w, p + k, 8);
+      if (((w | word.fold[part]) & mask) != word.pattern[part]) return false;
+    }
+  }
+  for (; k < word.length; ++k) {
+    if (UpperCaseAscii(p[k]) != word.text[k]) return false;
+  }
+  return true;
+}
+// 0-based position of the first occurrence of the keyword, -1 when absent.
+[[gnu::always_inline]] inline int32_t FindKeyword(std::string_view text, const Keyword& word) {
+  if (text.size() < word.length) return -1;
+  const size_t lastStart = text.size() - word.length;
+  for (size_t at = 0; at <= lastStart; ++at) {
+    if (KeywordAt(text, at, word)) return static_cast<int32_t>(at);
+  }
+  return -1;
 }
 
 // 1-based position of pattern in text searching forward from start (start >= 1)

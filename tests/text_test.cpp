@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -206,23 +207,26 @@ TEST(TextOps, UpperCase) {
   EXPECT_EQ(UpperCase(std::string("a\0b\xE9", 4)), std::string("A\0B\xE9", 4));
 }
 
-TEST(TextOps, UpperCaseToAgreesWithUpperCaseAndFindsEveryMark) {
+TEST(TextOps, KeywordSearchAgreesWithSearchingTheUpperCasedText) {
+  static constexpr Keyword kWords[] = {"X:",        " A:",     "FACE",           "VERTEX 0",
+                                       "TRI-MESH,", "COLORE:", "VERTICES:AB1234"};
   std::mt19937 gen(7);
-  // Mostly letters and colons, some bytes above 127, at every length across
-  // the eight-byte words.
-  const std::string alphabet = "azAZmx: :\x81\x84\xA4\xFF\x7F{`";
-  for (int round = 0; round < 3000; ++round) {
+  // Letters of the keywords in both cases, their neighbours in the 0x20 bit
+  // and bytes above 127, at every length across the eight-byte words.
+  const std::string alphabet = "xXaAfFvVeE0 :-,tTcCoOrR\x81\x84\xA4\xC1\xE1@`{[\x01";
+  for (int round = 0; round < 20000; ++round) {
     std::string text(gen() % 41, ' ');
     for (char& c : text) c = alphabet[gen() % alphabet.size()];
+    const Keyword& word = kWords[round % std::size(kWords)];
+    if (round % 5 == 0 && text.size() >= word.length)  // plant it in a random case
+      for (uint32_t k = 0; k < word.length; ++k)
+        text[text.size() - word.length + k] =
+            gen() % 2 ? word.text[k] : static_cast<char>(std::tolower(word.text[k]));
     const std::string upper = UpperCase(text);
-    std::vector<int32_t> want;
-    for (size_t i = 0; i < upper.size(); ++i)
-      if (upper[i] == ':') want.push_back(static_cast<int32_t>(i));
-    std::string out(text.size(), '?');
-    std::vector<int32_t> marks(text.size());
-    marks.resize(UpperCaseTo(text, out.data(), ':', marks.data()));
-    ASSERT_EQ(out, upper) << text;
-    ASSERT_EQ(marks, want) << text;
+    const size_t at = upper.find(word.text);
+    ASSERT_EQ(FindKeyword(text, word), at == std::string::npos ? -1 : static_cast<int32_t>(at))
+        << text << " / " << word.text;
+    ASSERT_EQ(KeywordAt(text, 0, word), upper.starts_with(word.text)) << text;
   }
 }
 
@@ -262,7 +266,7 @@ TEST(TextOps, ParseWholeNumberGivesParseNumbersValueOrDeclines) {
     std::string text(gen() % 24, ' ');
     for (char& c : text) c = alphabet[gen() % alphabet.size()];
     int64_t value = 0;
-    if (ParseWholeNumber(text, value)) {
+    if (ParseWholeNumber(text.c_str(), value)) {
       ASSERT_EQ(static_cast<long double>(value), ParseNumber(text)) << text;
     }
   }
