@@ -44,7 +44,18 @@ void PushKey(std::string_view key) {
   if (key.empty() || key.size() > 2) return;
   KeyQueue& queue = TheKeyQueue();
   std::lock_guard lock(queue.mutex);
-  if (queue.count == kKeyQueueCapacity) return;
+  if (queue.count == kKeyQueueCapacity) {
+    // Esc is the user's way out: a flood of keys in front of it (a held key,
+    // a paste, a stalled loop) must not swallow it. It takes the newest
+    // waiting key's place, so the keys before it keep their order and it
+    // still arrives after all of them.
+    if (key.size() == 1 && key[0] == kKeyEsc) {
+      QueuedKey& newest = queue.keys[(queue.first + queue.count - 1) % kKeyQueueCapacity];
+      newest.length = 1;
+      newest.bytes[0] = kKeyEsc;
+    }
+    return;
+  }
   QueuedKey& slot = queue.keys[(queue.first + queue.count) % kKeyQueueCapacity];
   slot.length = static_cast<uint8_t>(key.size());
   key.copy(slot.bytes, key.size());

@@ -9,8 +9,11 @@
 
 namespace life3d {
 
-// Key texts waiting beyond this many are dropped (a fixed ring, no heap).
+// Key texts waiting beyond this many are dropped (a fixed ring, no heap),
+// except Esc, which replaces the newest waiting key.
 inline constexpr int kKeyQueueCapacity = 256;
+// The Esc key's text is this one byte.
+inline constexpr char kKeyEsc = 27;
 
 // PC keyboard (set 1) scan codes: the second byte of two-byte key texts.
 // Both key sources use these, so the terminal and the window agree.
@@ -34,7 +37,8 @@ inline constexpr uint8_t kScanDelete = 83;
 uint8_t LetterScanCode(char c);
 
 // Appends a key text (1 or 2 bytes) to the queue; any thread. Other lengths
-// are no key texts and are ignored; a full queue drops the key.
+// are no key texts and are ignored; a full queue drops the key, but Esc
+// then takes the place of the newest waiting key.
 void PushKey(std::string_view key);
 // Oldest waiting key text, or the empty text; never waits. Polls the terminal
 // first when there is one.

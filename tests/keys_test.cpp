@@ -52,6 +52,44 @@ TEST_F(KeyQueueTest, FullQueueDropsTheNewestKeys) {
   EXPECT_EQ(ReadKey(), "z");
 }
 
+// A flood that fills the queue, pushed from the reading thread (as the
+// terminal's poll does) or from another thread (as the window's events are),
+// then Esc: the flood's oldest keys come out in order and Esc last, in the
+// newest key's place.
+struct FloodCase {
+  const char* name;
+  std::string key;  // the flood repeats this key
+  bool otherThread;
+};
+
+class KeyFloodTest : public KeyQueueTest, public testing::WithParamInterface<FloodCase> {};
+
+TEST_P(KeyFloodTest, EscAtAFullQueueStillArrivesLast) {
+  const FloodCase& c = GetParam();
+  auto flood = [&] {
+    for (int k = 0; k < 1000; ++k) PushKey(c.key);
+    PushKey(std::string(1, kKeyEsc));
+    PushKey("x");  // after Esc, still dropped
+  };
+  if (c.otherThread) {
+    std::thread window(flood);
+    window.join();
+  } else {
+    flood();
+  }
+  for (int k = 0; k < kKeyQueueCapacity - 1; ++k) ASSERT_EQ(ReadKey(), c.key) << k;
+  EXPECT_EQ(ReadKey(), std::string(1, kKeyEsc));
+  EXPECT_EQ(ReadKey(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeyFloodTest,
+                         testing::Values(FloodCase{"Characters", "a", false},
+                                         FloodCase{"ScanCodesFromTheWindow", {'\0', 72}, true},
+                                         FloodCase{"EscsFromTheWindow", "\x1b", true}),
+                         [](const testing::TestParamInfo<FloodCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
 int polls = 0;
 
 TEST_F(KeyQueueTest, SourceIsPolledBeforeTheQueueIsRead) {

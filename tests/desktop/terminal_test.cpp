@@ -134,6 +134,21 @@ TEST_F(TerminalTest, LoneEscBecomesEscOnceNothingFollows) {
   EXPECT_EQ(NextKey(), "\x1b");
 }
 
+TEST_F(TerminalTest, EscTypedAtAFullQueueStillArrivesLast) {
+  ASSERT_TRUE(StartTerminalOn(pty.slave, pty.slave));
+  pty.Type(std::string(1000, 'a') + "\x1b");
+  std::this_thread::sleep_for(30ms);
+  // The first read takes every byte waiting: the queue fills with 'a's and
+  // the lone ESC waits to be known as Esc; a window key fills the gap the
+  // read left, so the Esc comes out of its wait at a full queue.
+  EXPECT_EQ(ReadKey(), "a");
+  PushKey("w");
+  std::this_thread::sleep_for(std::chrono::milliseconds(2 * kKeyFlushMilliseconds));
+  for (int k = 1; k < kKeyQueueCapacity; ++k) ASSERT_EQ(ReadKey(), "a") << k;
+  EXPECT_EQ(ReadKey(), "\x1b");
+  EXPECT_EQ(ReadKey(), "");
+}
+
 TEST_F(TerminalTest, ConsoleIsDrawnAsPrintableTextWithWindowRequests) {
   ASSERT_TRUE(StartTerminalOn(pty.slave, pty.slave));
   pty.Drain();
