@@ -12,9 +12,17 @@ namespace {
 
 constexpr ConsoleCell kBlank{};  // blank in the console's one attribute
 
-bool ScreenUsable(const ConsoleScreen& screen) {
-  return screen.columns > 0 && screen.rows > 0 &&
-         screen.cells.size() == static_cast<size_t>(screen.columns) * screen.rows;
+// The one check before the cells are touched. Code that edits a screen
+// directly can leave the cursor anywhere: it is brought to the nearest cell,
+// so output lands on the grid and never past the end of the cells.
+bool ScreenUsable(ConsoleScreen& screen) {
+  if (screen.columns <= 0 || screen.rows <= 0 ||
+      screen.cells.size() != static_cast<size_t>(screen.columns) * screen.rows) {
+    return false;
+  }
+  screen.cursorX = std::clamp(screen.cursorX, 0, screen.columns - 1);
+  screen.cursorY = std::clamp(screen.cursorY, 0, screen.rows - 1);
+  return true;
 }
 
 // Rows 2..n move up one row; the bottom row becomes blank.

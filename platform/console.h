@@ -32,6 +32,7 @@ struct ConsoleScreen {
 // outside 1..kConsoleSizeMax or above kConsoleCellsMax cells.
 bool ResizeScreen(ConsoleScreen& screen, int32_t columns, int32_t rows);
 // Stores the bytes as they are (control bytes become cells, not actions).
+// Both start by bringing a cursor outside the grid to its nearest cell.
 void PrintTextTo(ConsoleScreen& screen, std::string_view text);
 void PrintNewlineTo(ConsoleScreen& screen);
 

@@ -137,6 +137,42 @@ TEST(ConsoleScreenTest, ResizeClearsHomesAndDropsPendingScroll) {
   EXPECT_NE(screen.version, before);
 }
 
+// A cursor left outside the grid by code that edits the screen directly:
+// output starts at the nearest cell and stays inside the cells.
+struct StrayCursorCase {
+  const char* name;
+  int32_t cursorX, cursorY;
+  const char* script;
+  const char* screen;
+};
+
+class ConsoleStrayCursorTest : public testing::TestWithParam<StrayCursorCase> {};
+
+TEST_P(ConsoleStrayCursorTest, OutputLandsOnTheNearestCell) {
+  const StrayCursorCase& c = GetParam();
+  ConsoleScreen screen;
+  ASSERT_TRUE(ResizeScreen(screen, 4, 2));
+  screen.cursorX = c.cursorX;
+  screen.cursorY = c.cursorY;
+  RunScript(screen, c.script);
+  EXPECT_EQ(ScreenText(screen), c.screen);
+  EXPECT_GE(screen.cursorX, 0);
+  EXPECT_LT(screen.cursorX, 4);
+  EXPECT_GE(screen.cursorY, 0);
+  EXPECT_LT(screen.cursorY, 2);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Console, ConsoleStrayCursorTest, testing::Values(
+    StrayCursorCase{"PastTheLastCell",   4, 2,          "ab",  "   a/b   "},
+    StrayCursorCase{"FarBelow",          1, 1000000,    "xy",  "    / xy "},
+    StrayCursorCase{"AtTheRowEnd",       4, 0,          "z",   "   z/    "},
+    StrayCursorCase{"Negative",         -7, -1,         "q",   "q   /    "},
+    StrayCursorCase{"LargestValues",     INT32_MAX, INT32_MIN, "w|v", "   w/v   "},
+    StrayCursorCase{"NewlineFirst",     -3, 9,          "\nn", "    /n   "}),
+    [](const testing::TestParamInfo<StrayCursorCase>& info) { return std::string(info.param.name); });
+// clang-format on
+
 struct BadSize {
   int32_t columns, rows;
 };
