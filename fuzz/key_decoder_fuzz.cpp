@@ -14,7 +14,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "platform/keys.h"
-#include "platform/terminal.h"
+#include "platform/terminal_keys.h"
 
 namespace life3d {
 namespace {

@@ -66,14 +66,13 @@ void SaveReader(const std::string& name, const Camera& camera, const std::vector
   w.Put(angleZ);
   w.Put(uint8_t{0});
   for (const ReaderCall& c : calls) {
-    w.Put(static_cast<uint8_t>(c.reset ? 1 : 0));
+    const bool absolute = c.lastLine != -2;
+    w.Put(static_cast<uint8_t>((c.reset ? 1 : 0) | (absolute ? 2 : 0)));
     w.Put(c.ox);
     w.Put(c.oy);
     w.Put(c.oz);
     w.Put(c.color);
-    int32_t last = c.lastLine;
-    if (last == -2) last = static_cast<int32_t>(std::count(c.text.begin(), c.text.end(), '\n'));
-    w.Put(last);
+    w.Put(absolute ? c.lastLine : 0);
     w.PutText(c.text);
   }
   Save("mesh_reader_fuzz", name, w.bytes);
@@ -105,8 +104,7 @@ void ReaderSeeds() {
   SaveReader("last_line_beyond_the_buffer", camera,
              {{false, 0, 0, 0, 7, kMeshLinesLast + 5, boxText}});
   SaveReader("no_lines", camera, {{false, 0, 0, 0, 7, -1, boxText}});
-  SaveReader("huge_offsets", camera,
-             {{false, INT32_MAX, INT32_MIN, INT32_MAX, -1, -2, boxText}});
+  SaveReader("huge_offsets", camera, {{false, INT32_MAX, INT32_MIN, INT32_MAX, -1, -2, boxText}});
   SaveReader("any_angles", camera, {{false, 0, 0, 0, 7, -2, boxText}}, 1e30f, -1e-30f);
 
   const std::string t = "Tri-mesh, Vertices: 3 Faces: 1", v0 = "Vertex 0: X: 1 Y: 2 Z: 3",
@@ -114,12 +112,14 @@ void ReaderSeeds() {
                     f0 = "Face 0: A:0 B:1 C:2 colore: 65280";
   const std::vector<std::pair<const char*, std::vector<std::string>>> cases = {
       {"triangle", {t, v0, v1, v2, f0}},
-      {"mixed_case", {"tri-mesh, vertices: 3 faces: 1", "vertex 0: x: 1 y: 2 z: 3",
-                      "VeRtEx 1: x: 4 y: 5 z: 6", "vertex 2: X: 7 y: 8 z: 9", "face 0: a:0 b:1 c:2"}},
-      {"high_bytes", {"tri-mesh, \x84\x94vertices: 3 faces: 1", "vertex 0:\x87\xff x: 1 y: 2 z: 3",
-                      v1, v2, f0}},
-      {"faces_first", {"Tri-mesh, Vertices: 3 Faces: 2", "Face 0: A:0 B:1 C:2", v0, v1, v2,
-                       "Face 1: A:2 B:1 C:0"}},
+      {"mixed_case",
+       {"tri-mesh, vertices: 3 faces: 1", "vertex 0: x: 1 y: 2 z: 3", "VeRtEx 1: x: 4 y: 5 z: 6",
+        "vertex 2: X: 7 y: 8 z: 9", "face 0: a:0 b:1 c:2"}},
+      {"high_bytes",
+       {"tri-mesh, \x84\x94vertices: 3 faces: 1", "vertex 0:\x87\xff x: 1 y: 2 z: 3", v1, v2, f0}},
+      {"faces_first",
+       {"Tri-mesh, Vertices: 3 Faces: 2", "Face 0: A:0 B:1 C:2", v0, v1, v2,
+        "Face 1: A:2 B:1 C:0"}},
       {"half_counts", {"Tri-mesh, Vertices: 2.5 Faces: 3.5", v0, v1, f0}},
       {"open_at_the_end", {"Tri-mesh, Vertices: 3 Faces: 2", v0, v1, v2, f0}},
       {"header_inside_a_list", {t, v0, v1, t, v0, v1, v2, f0}},
@@ -128,12 +128,13 @@ void ReaderSeeds() {
       {"count_beyond_any_range", {"Tri-mesh, Vertices: 1E99999 Faces: 1", v0, v1, v2, f0}},
       {"nan_count", {"Tri-mesh, Vertices: NaN Faces: 1", v0, v1, v2, f0}},
       {"vertex_limit", {"Tri-mesh, Vertices: 98301 Faces: 1", v0, "Vertex 98300: X:1 Y:1 Z:1", f0}},
-      {"face_limit", {"Tri-mesh, Vertices: 3 Faces: 32767", v0, v1, v2, f0,
-                      "Face 32766: A:0 B:1 C:2"}},
-      {"beyond_the_face_limit", {"Tri-mesh, Vertices: 3 Faces: 32768", v0, v1, v2,
-                                 "Face 32767: A:0 B:1 C:2"}},
-      {"long_numbers", {t, "Vertex 0: X: 5.96046447762579867E-8 Y: -1E38 Z: 3.4028235E38", v1, v2,
-                        "Face 0: A:0 B:1 C:2 colore: -16777216"}},
+      {"face_limit",
+       {"Tri-mesh, Vertices: 3 Faces: 32767", v0, v1, v2, f0, "Face 32766: A:0 B:1 C:2"}},
+      {"beyond_the_face_limit",
+       {"Tri-mesh, Vertices: 3 Faces: 32768", v0, v1, v2, "Face 32767: A:0 B:1 C:2"}},
+      {"long_numbers",
+       {t, "Vertex 0: X: 5.96046447762579867E-8 Y: -1E38 Z: 3.4028235E38", v1, v2,
+        "Face 0: A:0 B:1 C:2 colore: -16777216"}},
   };
   for (const auto& [name, lines] : cases) {
     SaveReader(std::string("text_") + name, camera, {{false, 0, 0, 0, 7, -2, Joined(lines)}});
@@ -168,7 +169,8 @@ void NumberSeeds() {
   SaveNumber("not_numbers", nan, 0, std::numeric_limits<float>::quiet_NaN(), 1, "NaN");
   SaveNumber("infinities", -inf, 19, std::numeric_limits<float>::infinity(), -2, "-1.#INF");
   SaveNumber("digits_out_of_range", 123456789.125, -1, 16777217.0f, 1000000, "  \t\n+1.5E+3x");
-  SaveNumber("rounding_carry", 9.9999999999999999, 1, 0.99999994f, 99999999, "9.99999999999999999999");
+  SaveNumber("rounding_carry", 9.9999999999999999, 1, 0.99999994f, 99999999,
+             "9.99999999999999999999");
   SaveNumber("exponent_extremes", 1e-300, 15, 1e-38f, 100000, "1E-4950");
   SaveNumber("huge_exponent", 1e300, 3, 3e38f, -100000, "1E99999999999");
   SaveNumber("no_digits", 0.5, 2, 0.5f, 5, ".E5");
@@ -257,9 +259,11 @@ void SavePolygons(const std::string& name, uint8_t width, uint8_t height,
 void PolygonSeeds() {
   const float inf = std::numeric_limits<float>::infinity();
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  SavePolygons("triangle", 16, 12, {Clear(-1, 0), Polygon({1, 1, 14, 3, 6, 10}, 0xFF, 0xFF, 0, false)});
-  SavePolygons("square_hatched", 16, 12,
-               {Clear(0x808080, 0), Polygon({2, 2, 14, 2, 14, 10, 2, 10}, 0xFF, 0xFF0000, 5, false)});
+  SavePolygons("triangle", 16, 12,
+               {Clear(-1, 0), Polygon({1, 1, 14, 3, 6, 10}, 0xFF, 0xFF, 0, false)});
+  SavePolygons(
+      "square_hatched", 16, 12,
+      {Clear(0x808080, 0), Polygon({2, 2, 14, 2, 14, 10, 2, 10}, 0xFF, 0xFF0000, 5, false)});
   SavePolygons("star_even_odd", 20, 20,
                {Polygon({10, 0, 16, 19, 0, 7, 20, 7, 4, 19}, -1, -1, 0, true),
                 Polygon({10, 0, 16, 19, 0, 7, 20, 7, 4, 19}, 0xFF00, -2, 0, false)});

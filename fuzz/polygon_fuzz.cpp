@@ -10,6 +10,7 @@
 #include "fuzz/fuzz_input.h"
 #include "platform/raster.h"
 #include "platform/surface.h"
+#include "platform/text.h"
 
 namespace life3d {
 namespace {
@@ -25,7 +26,7 @@ void FillGuarded(int32_t width, int32_t height, const PolygonPoints& points, boo
   const int32_t n = points.count;
   if (n < 2 || n > kMaxPolygonPoints) return;
   static int32_t xy[2 * kMaxPolygonPoints];
-  for (int32_t k = 0; k < 2 * n; ++k) xy[k] = RoundToIntInline(points.xy[k]);
+  for (int32_t k = 0; k < 2 * n; ++k) xy[k] = RoundToInt(points.xy[k]);
   const size_t guard = static_cast<size_t>(width) * 2 + 64;
   std::vector<uint32_t> buffer(guard + static_cast<size_t>(width) * height + guard, kGuardPixel);
   const PixelImage image{buffer.data() + guard, width, height, nullptr};

@@ -1,20 +1,24 @@
-# Shared by run.sh and test.sh: install what is missing, then build in build/.
+# Shared by run.sh, test.sh and fuzz.sh: install what is missing, then build.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
 
 # Debian 12 packages. Building and running life3d: the compiler and build
-# tools, SDL2 and the console panel's font.
-RUN_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libsdl2-ttf-dev fonts-dejavu-core)
+# tools, SDL2, Xlib and terminfo (the display and terminal adapters) and the
+# console panel's font.
+RUN_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libsdl2-ttf-dev libx11-dev libncurses-dev
+  fonts-dejavu-core)
 # Building everything and testing it adds: libpng and FFmpeg's libraries for
 # life3d-render's PNGs and videos; GoogleTest and Google Benchmark; what the
 # end-to-end tests use to drive the program on a virtual X display (their
-# close-box helper is compiled against Xlib); and the checkers of the
-# installed files and of the Debian package.
+# close-box helper is compiled against Xlib); the checkers of the installed
+# files and of the Debian package; and clang with its sanitizer and fuzzer
+# runtimes for scripts/fuzz.sh.
 TEST_PACKAGES=(libpng-dev libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
   libgtest-dev libbenchmark-dev
-  xvfb xterm tmux xdotool x11-utils imagemagick libx11-dev
-  desktop-file-utils appstream man-db file dpkg-dev lintian)
+  xvfb xterm tmux xdotool x11-utils imagemagick
+  desktop-file-utils appstream man-db file dpkg-dev lintian
+  clang libclang-rt-14-dev)
 PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
 
 # ensure_packages NAME...: installs those of the named packages that are missing.
