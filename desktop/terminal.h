@@ -10,8 +10,11 @@ namespace life3d {
 // through ReadKey, and, when standard output is that terminal too, the
 // console is drawn at its top-left on the alternate screen. Installs the
 // handlers that restore the terminal at exit and on SIGTERM, SIGINT, SIGHUP,
-// SIGQUIT and crash signals. False when there is no terminal, or when the
-// program runs as a background job of it.
+// SIGQUIT and crash signals; on SIGTSTP, SIGTTIN and SIGTTOU it is restored
+// before the run stops, and SIGCONT in the foreground (after any stop, SIGSTOP
+// too) brings back raw mode and the console. On a terminal that cannot place
+// the cursor (TERM=dumb) nothing is drawn; keys still arrive. False when
+// there is no terminal, or when the program runs as a background job of it.
 bool StartTerminal();
 // The same on given descriptors (keys from inFd, drawing to outFd when it is
 // a terminal): tests run it on a pseudo-terminal.
@@ -21,5 +24,13 @@ bool HasTerminal();
 // Puts back the settings, screen and size the terminal had; safe to call
 // more than once.
 void RestoreTerminal();
+// The same without taking any lock (async-signal-safe), for an end that
+// cannot wait for other threads: the process exits right after.
+void RestoreTerminalAtOnce();
+
+// Opens /dev/null onto each of descriptors 0, 1 and 2 that is closed, so no
+// file opened later (the display connection) takes its number and receives
+// the program's messages. Called first thing.
+void OpenMissingStandardStreams();
 
 }  // namespace life3d

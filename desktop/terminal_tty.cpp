@@ -1,6 +1,7 @@
 // The terminal side of the console: raw key input and the console's cells
 // drawn at the terminal's top-left, with everything put back at the end.
 #include <errno.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "desktop/terminal.h"
+#include "desktop/terminal_caps.h"
 #include "platform/console.h"
 #include "platform/keys.h"
 #include "platform/terminal_keys.h"
@@ -26,12 +28,14 @@ using Clock = std::chrono::steady_clock;
 
 // ---- State read by the signal handlers: plain data, set before `active` ----
 
-std::atomic<bool> active{false};       // raw mode is on and must be undone
+std::atomic<bool> active{false};       // the terminal is taken and must be given back
+std::atomic<bool> rawNow{false};       // raw mode and the console's screen are on now
 std::atomic<bool> sentResize{false};   // the window size was changed
 std::atomic<bool> sizeChanged{false};  // SIGWINCH came: draw everything again
 int inFd = -1, outFd = -1;
-bool drawing = false;  // outFd is the terminal: the console is shown there
+bool drawing = false;  // outFd is a terminal that places the cursor: the console is shown there
 termios savedModes{};
+termios rawModes{};
 
 // What puts the screen back: attributes, cursor, autowrap, the normal screen;
 // the second form also asks for the window size the terminal had.
@@ -39,9 +43,16 @@ char restoreText[96];
 size_t restoreLength = 0;
 char restoreSizeText[128];
 size_t restoreSizeLength = 0;
+// What takes the screen again after a stop: the alternate screen, autowrap
+// off, cleared; then the window size the console asked for, if it did.
+constexpr char kEnterText[] = "\x1b[?1049h\x1b[?7l\x1b[0m\x1b[2J\x1b[H";
+char resizeText[32];
+std::atomic<size_t> resizeLength{0};
 
 constexpr int kHandledSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGABRT,
                                    SIGSEGV, SIGBUS, SIGFPE, SIGILL};
+// Job control: restore, stop, and take the terminal again when continued.
+constexpr int kStopSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
 
 // Only async-signal-safe calls: it also runs inside signal handlers.
 void WriteAll(int fd, const char* text, size_t length) {
@@ -61,9 +72,11 @@ void WriteAll(int fd, const char* text, size_t length) {
   }
 }
 
-// Async-signal-safe: termios call and writes of prepared text only.
-void RestoreNow() {
-  if (!active.exchange(false)) return;
+// The helpers below are async-signal-safe: termios calls and writes of
+// prepared text only.
+
+// The shell's settings and screen back, the terminal's size too.
+void LeaveScreen() {
   tcsetattr(inFd, TCSANOW, &savedModes);
   if (drawing) {
     if (sentResize.load()) {
@@ -74,12 +87,71 @@ void RestoreNow() {
   }
 }
 
+// Raw mode and the console's screen again; the next key poll redraws it.
+void EnterScreen() {
+  tcsetattr(inFd, TCSANOW, &rawModes);
+  if (drawing) {
+    WriteAll(outFd, kEnterText, sizeof kEnterText - 1);
+    if (sentResize.load()) WriteAll(outFd, resizeText, resizeLength.load());
+  }
+  sizeChanged.store(true);
+}
+
+// A terminal that is not the controlling one has no foreground to check.
+bool InForeground() {
+  const pid_t foreground = tcgetpgrp(inFd);
+  return foreground == -1 || foreground == getpgrp();
+}
+
+void RestoreNow() {
+  if (!active.exchange(false)) return;
+  if (rawNow.exchange(false)) LeaveScreen();
+}
+
 void OnEndSignal(int sig) {
   const int savedErrno = errno;
   RestoreNow();
   // End the way the signal would have: the parent sees the same status.
   signal(sig, SIG_DFL);
   raise(sig);
+  errno = savedErrno;
+}
+
+void OnStopSignal(int sig);
+
+void InstallStopHandler(int sig) {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  sigaction(sig, &action, nullptr);
+}
+
+// Stops the way the signal would have, with the shell's terminal given back
+// first: the shell's prompt must not come up in raw mode on the console.
+void OnStopSignal(int sig) {
+  const int savedErrno = errno;
+  if (active.load() && rawNow.exchange(false)) LeaveScreen();
+  signal(sig, SIG_DFL);
+  sigset_t unblock;
+  sigemptyset(&unblock);
+  sigaddset(&unblock, sig);
+  sigprocmask(SIG_UNBLOCK, &unblock, nullptr);
+  raise(sig);  // the process stops here until SIGCONT
+  InstallStopHandler(sig);
+  errno = savedErrno;
+}
+
+// Continued: after a stop signal above, or after SIGSTOP, which cannot be
+// caught, so the shell may have put its own settings back meanwhile. Only a
+// run in the foreground takes the terminal again; one continued in the
+// background (`bg`) leaves it to the shell and takes it back at `fg`.
+void OnContinueSignal(int) {
+  const int savedErrno = errno;
+  if (active.load() && InForeground()) {
+    EnterScreen();
+    rawNow.store(true);
+  }
   errno = savedErrno;
 }
 
@@ -135,7 +207,7 @@ void AddAttribute(uint8_t attr) {
 }
 
 void ShowConsole() {
-  if (!active.load() || !drawing) return;
+  if (!rawNow.load() || !drawing) return;
   {
     Console& console = TheConsole();
     std::lock_guard lock(console.mutex);
@@ -177,21 +249,25 @@ void ShowConsole() {
 }
 
 void ResizeWindow(int32_t columns, int32_t rows) {
-  if (!active.load() || !drawing) return;
+  if (!rawNow.load() || !drawing) return;
+  // Kept for a resume after a stop, which asks for the size again.
+  resizeLength.store(0);
+  const int n = std::snprintf(resizeText, sizeof resizeText, "\x1b[8;%d;%dt", rows, columns);
+  resizeLength.store(n > 0 ? std::min(static_cast<size_t>(n), sizeof resizeText - 1) : 0);
   sentResize.store(true);
-  output.Format("\x1b[8;%d;%dt", rows, columns);
+  output.Add(resizeText, resizeLength.load());
   output.Flush();
   shown.valid = false;
 }
 
 void MoveWindow(int32_t x, int32_t y) {
-  if (!active.load() || !drawing) return;
+  if (!rawNow.load() || !drawing) return;
   output.Format("\x1b[3;%d;%dt", x, y);
   output.Flush();
 }
 
 void RaiseWindow() {
-  if (!active.load() || !drawing) return;
+  if (!rawNow.load() || !drawing) return;
   output.Add("\x1b[5t");
   output.Flush();
 }
@@ -206,7 +282,9 @@ void PushDecodedKey(std::string_view key, void*) {
 }
 
 void PollTerminalKeys() {
-  if (!active.load()) return;
+  // In the background after `bg` the terminal is the shell's: a read would
+  // stop the run, and the keys are not meant for it.
+  if (!rawNow.load()) return;
   if (sizeChanged.load() && drawing) ShowConsole();
   uint8_t bytes[256];
   for (int reads = 0; reads < 16; ++reads) {
@@ -248,6 +326,12 @@ void InstallHandlers() {
   size.sa_flags = SA_RESTART;
   sigemptyset(&size.sa_mask);
   sigaction(SIGWINCH, &size, nullptr);
+  for (int sig : kStopSignals) InstallStopHandler(sig);
+  struct sigaction resume {};
+  resume.sa_handler = OnContinueSignal;
+  resume.sa_flags = SA_RESTART;
+  sigemptyset(&resume.sa_mask);
+  sigaction(SIGCONT, &resume, nullptr);
 }
 
 }  // namespace
@@ -262,7 +346,9 @@ bool StartTerminalOn(int in, int out) {
   if (foreground != -1 && foreground != getpgrp()) return false;
   inFd = in;
   outFd = out;
-  drawing = isatty(out) != 0;
+  // A terminal that cannot place the cursor (TERM=dumb) would show the
+  // escape sequences as text: the console is then only in the window.
+  drawing = isatty(out) != 0 && CanPlaceCursor(std::getenv("TERM"), out);
   winsize window{};
   const bool haveSize = drawing && ioctl(out, TIOCGWINSZ, &window) == 0 && window.ws_row > 0;
   restoreLength = BuildRestoreText(restoreText, sizeof restoreText, nullptr);
@@ -285,15 +371,19 @@ bool StartTerminalOn(int in, int out) {
   raw.c_cflag |= CS8;
   raw.c_cc[VMIN] = 0;
   raw.c_cc[VTIME] = 0;
+  rawModes = raw;
+  resizeLength.store(0);
   active.store(true);
+  rawNow.store(true);
   if (tcsetattr(in, TCSANOW, &raw) != 0) {
+    rawNow.store(false);
     active.store(false);
     return false;
   }
   if (drawing) {
     // The alternate screen keeps the shell's screen for the end; autowrap
     // off so a row that fills a narrow terminal cannot scroll it.
-    output.Add("\x1b[?1049h\x1b[?7l\x1b[0m\x1b[2J\x1b[H");
+    output.Add(kEnterText);
     output.Flush();
   }
   ConsoleDisplay display;
@@ -319,6 +409,22 @@ void RestoreTerminal() {
   SetKeySource(nullptr);
   SetConsoleDisplay(ConsoleDisplay{});
   RestoreNow();
+}
+
+void RestoreTerminalAtOnce() {
+  RestoreNow();
+}
+
+void OpenMissingStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free descriptor is the closed one.
+    const int null = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (null >= 0 && null != fd) {
+      dup2(null, fd);
+      close(null);
+    }
+  }
 }
 
 }  // namespace life3d

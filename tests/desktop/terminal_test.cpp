@@ -9,17 +9,20 @@
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
 
 #include "platform/console.h"
 #include "platform/keys.h"
+#include "platform/terminal_keys.h"
 
 namespace life3d {
 namespace {
@@ -174,6 +177,189 @@ TEST_F(TerminalTest, ConsoleIsDrawnAsPrintableTextWithWindowRequests) {
   RestoreTerminal();
   EXPECT_NE(pty.Drain().find("\x1b[8;40;100t"), std::string::npos) << "window size not given back";
 }
+
+// What a terminal that cannot place the cursor gets: keys, and not one
+// escape sequence.
+struct TermCase {
+  const char* name;
+  const char* term;  // nullptr: TERM unset
+  bool draws;
+};
+
+class TerminalTermTest : public TerminalTest, public testing::WithParamInterface<TermCase> {};
+
+TEST_P(TerminalTermTest, DrawsOnlyWhereTheCursorCanBePlaced) {
+  const char* saved = std::getenv("TERM");
+  const std::string before = saved ? saved : "";
+  if (GetParam().term)
+    setenv("TERM", GetParam().term, 1);
+  else
+    unsetenv("TERM");
+  const bool started = StartTerminalOn(pty.slave, pty.slave);
+  if (saved)
+    setenv("TERM", before.c_str(), 1);
+  else
+    unsetenv("TERM");
+  ASSERT_TRUE(started);
+  SetConsoleSize(22, 16);
+  PrintText("shown");
+  pty.Type("k");
+  EXPECT_EQ(NextKey(), "k");
+  RestoreTerminal();
+  const std::string out = pty.Drain();
+  EXPECT_EQ(out.find("shown") != std::string::npos, GetParam().draws);
+  if (!GetParam().draws) {
+    EXPECT_EQ(out, "");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Terminal, TerminalTermTest,
+                         testing::Values(TermCase{"Xterm", "xterm-256color", true},
+                                         TermCase{"LinuxConsole", "linux", true},
+                                         TermCase{"UnknownToTerminfo", "no-such-term", true},
+                                         TermCase{"Dumb", "dumb", false},
+                                         TermCase{"Empty", "", false},
+                                         TermCase{"Unset", nullptr, false}),
+                         [](const testing::TestParamInfo<TermCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST(StandardStreamsTest, ClosedOnesAreOpenedOntoDevNull) {
+  struct stat null {};
+  ASSERT_EQ(stat("/dev/null", &null), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(STDIN_FILENO);
+    close(STDERR_FILENO);
+    OpenMissingStandardStreams();
+    // 0 and 2 are /dev/null, 1 is still the test's, and the next file gets 3.
+    struct stat in {
+    }, err{};
+    if (fstat(STDIN_FILENO, &in) != 0 || in.st_rdev != null.st_rdev) _exit(10);
+    if (fstat(STDERR_FILENO, &err) != 0 || err.st_rdev != null.st_rdev) _exit(12);
+    if (fcntl(STDOUT_FILENO, F_GETFD) == -1) _exit(11);
+    const int next = open("/dev/null", O_RDONLY);
+    _exit(next == 3 ? 0 : 13);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0)
+      << "10 + the descriptor that was wrong; 13: a free slot below 3";
+}
+
+// A run stopped and continued as a shell's job control does it: by a stop
+// signal it can catch (`kill -TSTP`, or a background read or write), or by
+// SIGSTOP, after which the shell has put its own settings back.
+struct StopCase {
+  const char* name;
+  int signal;
+};
+
+class TerminalStopTest : public testing::TestWithParam<StopCase> {};
+
+// Whether process pid is stopped, waiting a bounded time for it to become so.
+bool Stopped(pid_t pid, bool want) {
+  const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+  const auto end = std::chrono::steady_clock::now() + 3s;
+  while (std::chrono::steady_clock::now() < end) {
+    char text[512] = {};
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    const ssize_t n = read(fd, text, sizeof text - 1);
+    close(fd);
+    const char* state = n > 0 ? std::strrchr(text, ')') : nullptr;
+    if (state && (state[2] == 'T') == want) return want;
+    std::this_thread::sleep_for(2ms);
+  }
+  return !want;
+}
+
+TEST_P(TerminalStopTest, GivesTheTerminalBackWhileStoppedAndTakesItAgainAfter) {
+  Pty pty;
+  ASSERT_GE(pty.master, 0);
+  const int sig = GetParam().signal;
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t shell = fork();
+  ASSERT_GE(shell, 0);
+  if (shell == 0) {
+    // A shell with the pseudo-terminal as its controlling terminal runs the
+    // job in a process group of its own in the foreground: a group whose
+    // parent is outside it, or stop signals would be discarded.
+    if (setsid() < 0 || ioctl(pty.slave, TIOCSCTTY, 0) != 0) _exit(90);
+    // The shell ignores SIGTTOU for itself; the job gets what it had.
+    struct sigaction ignore {
+    }, jobs{};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGTTOU, &ignore, &jobs);
+    const pid_t job = fork();
+    if (job < 0) _exit(91);
+    if (job == 0) {
+      sigaction(SIGTTOU, &jobs, nullptr);
+      setpgid(0, 0);
+      while (tcgetpgrp(pty.slave) != getpgrp()) std::this_thread::sleep_for(1ms);
+      if (!StartTerminalOn(pty.slave, pty.slave)) _exit(92);
+      SetConsoleSize(22, 16);
+      PrintText("console");
+      const pid_t self = getpid();
+      if (write(ready[1], &self, sizeof self) != sizeof self) _exit(92);
+      // The loop's key reads; 'q' typed after the resume ends the run, and
+      // only comes through in raw mode (line mode waits for the line's end).
+      const auto end = std::chrono::steady_clock::now() + 10s;
+      while (std::chrono::steady_clock::now() < end) {
+        if (ReadKey() == "q") std::exit(0);
+        std::this_thread::sleep_for(1ms);
+      }
+      std::exit(93);
+    }
+    setpgid(job, job);
+    tcsetpgrp(pty.slave, job);
+    int status = 0;
+    if (waitpid(job, &status, 0) != job) _exit(94);
+    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 95);
+  }
+  close(ready[1]);
+  pid_t job = 0;
+  ASSERT_EQ(read(ready[0], &job, sizeof job), static_cast<ssize_t>(sizeof job));
+  close(ready[0]);
+  pty.Drain();
+
+  ASSERT_EQ(kill(job, sig), 0);
+  EXPECT_TRUE(Stopped(job, true)) << "not stopped";
+  termios modes{};
+  if (sig == SIGSTOP) {
+    tcsetattr(pty.slave, TCSANOW, &pty.original);  // the shell's own settings
+  } else {
+    tcgetattr(pty.slave, &modes);
+    EXPECT_TRUE(SameModes(modes, pty.original)) << "raw mode while stopped";
+    EXPECT_NE(pty.Drain().find("\x1b[?1049l"), std::string::npos) << "normal screen not back";
+  }
+
+  ASSERT_EQ(kill(job, SIGCONT), 0);
+  EXPECT_TRUE(!Stopped(job, false)) << "not continued";
+  const std::string redrawn = pty.Drain();
+  tcgetattr(pty.slave, &modes);
+  EXPECT_EQ(modes.c_lflag & (ECHO | ICANON), 0u) << "no raw mode after the resume";
+  EXPECT_NE(redrawn.find("\x1b[?1049h"), std::string::npos) << "no alternate screen";
+  EXPECT_NE(redrawn.find("\x1b[8;16;22t"), std::string::npos) << "console size not asked again";
+  EXPECT_NE(redrawn.find("console"), std::string::npos) << "console not redrawn";
+  pty.Type("q");
+  int status = 0;
+  ASSERT_EQ(waitpid(shell, &status, 0), shell);
+  ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "93: the key never arrived; 9x: set-up";
+  tcgetattr(pty.slave, &modes);
+  EXPECT_TRUE(SameModes(modes, pty.original));
+}
+
+INSTANTIATE_TEST_SUITE_P(Terminal, TerminalStopTest,
+                         testing::Values(StopCase{"Tstp", SIGTSTP}, StopCase{"Ttin", SIGTTIN},
+                                         StopCase{"Ttou", SIGTTOU}, StopCase{"Stop", SIGSTOP}),
+                         [](const testing::TestParamInfo<StopCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 // How a child process that runs the terminal ends.
 struct EndCase {
