@@ -30,7 +30,10 @@ void EndRun() {
 
 int main() {
   using namespace life3d;
-  // The console comes first, so whatever ends the run restores the terminal.
+  // Before anything opens a file: with a standard stream closed, the display
+  // connection would take its number and messages would go into it.
+  OpenMissingStandardStreams();
+  // The console comes next, so whatever ends the run restores the terminal.
   StartTerminal();
 
   auto app = std::make_unique<Life3D>();
