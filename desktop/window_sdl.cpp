@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <new>
 #include <string>
@@ -13,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "desktop/display_x11.h"
 #include "desktop/keymap_sdl.h"
 #include "desktop/window.h"
 #include "platform/console.h"
@@ -397,6 +399,9 @@ void RunWindowThread() {
     system.changed.notify_all();
     SDL_Quit();
     return;
+  }
+  if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::strcmp(driver, "x11") == 0) {
+    WatchDisplayConnection();
   }
   SDL_Rect bounds{};
   SDL_GetDisplayBounds(0, &bounds);
