@@ -131,7 +131,9 @@ void InstallStopHandler(int sig) {
 // first: the shell's prompt must not come up in raw mode on the console.
 void OnStopSignal(int sig) {
   const int savedErrno = errno;
-  if (active.load() && rawNow.exchange(false)) LeaveScreen();
+  // From the background the terminal cannot be set (that would stop the run
+  // once more); it is the shell's there anyway.
+  if (active.load() && rawNow.exchange(false) && InForeground()) LeaveScreen();
   signal(sig, SIG_DFL);
   sigset_t unblock;
   sigemptyset(&unblock);
@@ -145,12 +147,15 @@ void OnStopSignal(int sig) {
 // Continued: after a stop signal above, or after SIGSTOP, which cannot be
 // caught, so the shell may have put its own settings back meanwhile. Only a
 // run in the foreground takes the terminal again; one continued in the
-// background (`bg`) leaves it to the shell and takes it back at `fg`.
+// background (`bg`) leaves it to the shell and stops at its next key poll.
 void OnContinueSignal(int) {
   const int savedErrno = errno;
-  if (active.load() && InForeground()) {
+  if (!active.load()) return;
+  if (InForeground()) {
     EnterScreen();
     rawNow.store(true);
+  } else {
+    rawNow.store(false);
   }
   errno = savedErrno;
 }
@@ -282,9 +287,14 @@ void PushDecodedKey(std::string_view key, void*) {
 }
 
 void PollTerminalKeys() {
-  // In the background after `bg` the terminal is the shell's: a read would
-  // stop the run, and the keys are not meant for it.
-  if (!rawNow.load()) return;
+  if (!active.load()) return;
+  if (!rawNow.load()) {
+    // Continued in the background (`bg`): stop, as a read there would. A
+    // running job brought to the foreground gets no signal, so only `fg` of
+    // a stopped job (SIGCONT) can give the terminal back in raw mode.
+    if (!InForeground()) raise(SIGTTIN);
+    return;
+  }
   if (sizeChanged.load() && drawing) ShowConsole();
   uint8_t bytes[256];
   for (int reads = 0; reads < 16; ++reads) {

@@ -255,6 +255,7 @@ TEST(StandardStreamsTest, ClosedOnesAreOpenedOntoDevNull) {
 struct StopCase {
   const char* name;
   int signal;
+  bool throughBackground;  // `bg` first: continued in the background, then `fg`
 };
 
 class TerminalStopTest : public testing::TestWithParam<StopCase> {};
@@ -280,8 +281,9 @@ TEST_P(TerminalStopTest, GivesTheTerminalBackWhileStoppedAndTakesItAgainAfter) {
   Pty pty;
   ASSERT_GE(pty.master, 0);
   const int sig = GetParam().signal;
-  int ready[2];
+  int ready[2], commands[2];
   ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(commands), 0);
   const pid_t shell = fork();
   ASSERT_GE(shell, 0);
   if (shell == 0) {
@@ -316,15 +318,27 @@ TEST_P(TerminalStopTest, GivesTheTerminalBackWhileStoppedAndTakesItAgainAfter) {
     }
     setpgid(job, job);
     tcsetpgrp(pty.slave, job);
+    // The test's commands: b gives the terminal's foreground to the shell
+    // (the job is in the background), f gives it back to the job.
+    char command = 0;
+    while (read(commands[0], &command, 1) == 1 && command != 'e') {
+      tcsetpgrp(pty.slave, command == 'b' ? getpgrp() : job);
+      if (write(ready[1], &command, 1) != 1) _exit(96);
+    }
     int status = 0;
     if (waitpid(job, &status, 0) != job) _exit(94);
     _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 95);
   }
   close(ready[1]);
+  close(commands[0]);
   pid_t job = 0;
   ASSERT_EQ(read(ready[0], &job, sizeof job), static_cast<ssize_t>(sizeof job));
-  close(ready[0]);
   pty.Drain();
+  auto tellShell = [&](char command) {
+    char done = 0;
+    ASSERT_EQ(write(commands[1], &command, 1), 1);
+    ASSERT_EQ(read(ready[0], &done, 1), 1);
+  };
 
   ASSERT_EQ(kill(job, sig), 0);
   EXPECT_TRUE(Stopped(job, true)) << "not stopped";
@@ -337,6 +351,19 @@ TEST_P(TerminalStopTest, GivesTheTerminalBackWhileStoppedAndTakesItAgainAfter) {
     EXPECT_NE(pty.Drain().find("\x1b[?1049l"), std::string::npos) << "normal screen not back";
   }
 
+  if (GetParam().throughBackground) {
+    tellShell('b');
+    pty.Drain();
+    // Continued in the background, it stops at its next key poll, as a
+    // read from there would, without touching the terminal.
+    ASSERT_EQ(kill(job, SIGCONT), 0);
+    std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(Stopped(job, true)) << "a background run went on";
+    tcgetattr(pty.slave, &modes);
+    EXPECT_TRUE(SameModes(modes, pty.original)) << "the background run took the terminal";
+    EXPECT_EQ(pty.Drain(), "") << "the background run drew";
+    tellShell('f');
+  }
   ASSERT_EQ(kill(job, SIGCONT), 0);
   EXPECT_TRUE(!Stopped(job, false)) << "not continued";
   const std::string redrawn = pty.Drain();
@@ -346,6 +373,9 @@ TEST_P(TerminalStopTest, GivesTheTerminalBackWhileStoppedAndTakesItAgainAfter) {
   EXPECT_NE(redrawn.find("\x1b[8;16;22t"), std::string::npos) << "console size not asked again";
   EXPECT_NE(redrawn.find("console"), std::string::npos) << "console not redrawn";
   pty.Type("q");
+  ASSERT_EQ(write(commands[1], "e", 1), 1);
+  close(commands[1]);
+  close(ready[0]);
   int status = 0;
   ASSERT_EQ(waitpid(shell, &status, 0), shell);
   ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
@@ -354,12 +384,12 @@ TEST_P(TerminalStopTest, GivesTheTerminalBackWhileStoppedAndTakesItAgainAfter) {
   EXPECT_TRUE(SameModes(modes, pty.original));
 }
 
-INSTANTIATE_TEST_SUITE_P(Terminal, TerminalStopTest,
-                         testing::Values(StopCase{"Tstp", SIGTSTP}, StopCase{"Ttin", SIGTTIN},
-                                         StopCase{"Ttou", SIGTTOU}, StopCase{"Stop", SIGSTOP}),
-                         [](const testing::TestParamInfo<StopCase>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Terminal, TerminalStopTest,
+    testing::Values(StopCase{"Tstp", SIGTSTP, false}, StopCase{"Ttin", SIGTTIN, false},
+                    StopCase{"Ttou", SIGTTOU, false}, StopCase{"Stop", SIGSTOP, false},
+                    StopCase{"TstpThenBg", SIGTSTP, true}, StopCase{"StopThenBg", SIGSTOP, true}),
+    [](const testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
 
 // How a child process that runs the terminal ends.
 struct EndCase {
