@@ -19,12 +19,7 @@ xdotool key --window "$window" q
 wait_until 10 scene_without_ground || fail "q in the window left the ground: $(colours quick)"
 pass "q typed in the window leaves out the ground"
 
-ended() { ! kill -0 "$program" 2>/dev/null; }
-close_window "$window" || fail "cannot send the close request"
-wait_until 10 ended || fail "closing the window did not end it"
-wait "$program"
-status=$?
-[ "$status" = 0 ] || fail "exit status $status after the window closed"
+close_window_ends "$program" "$window"
 [ ! -s "$E2E_TMP/out" ] && [ ! -s "$E2E_TMP/err" ] ||
   fail "unexpected output: $(cat "$E2E_TMP/out" "$E2E_TMP/err")"
 pass "closing the window ends the run with status 0"

@@ -1,12 +1,7 @@
 #!/usr/bin/env bash
 # The installed menu entry is valid, starts the installed program and names
 # an installed icon. Usage: desktop_entry.sh BUILD_DIR
-set -euo pipefail
-build="${1:?usage: desktop_entry.sh BUILD_DIR}"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-DESTDIR="$tmp/root" cmake --install "$build" --component life3d --prefix /usr >/dev/null
-usr="$tmp/root/usr"
+source "$(dirname "${BASH_SOURCE[0]}")/scratch.bash"
 entry="$usr/share/applications/life3d.desktop"
 
 desktop-file-validate "$entry" || { echo "FAIL: desktop-file-validate" >&2; exit 1; }

@@ -23,10 +23,5 @@ window="$(find_window)"
 wait_until 20 scene_with_ground || fail "no first picture: $(colours scene)"
 pass "Exec=$exec_line opens the window with the scene"
 
-ended() { ! kill -0 "$program" 2>/dev/null; }
-close_window "$window" || fail "cannot send the close request"
-wait_until 10 ended || fail "closing the window did not end it"
-wait "$program"
-status=$?
-[ "$status" = 0 ] || fail "exit status $status after the window closed"
+close_window_ends "$program" "$window"
 pass "closing the window ends the run with status 0"

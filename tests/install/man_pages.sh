@@ -2,13 +2,8 @@
 # Both installed manual pages render without a warning, carry the version
 # life3d-render reports, show the help panel's lines exactly and document
 # every option of life3d-render --help. Usage: man_pages.sh BUILD_DIR
-set -euo pipefail
-build="${1:?usage: man_pages.sh BUILD_DIR}"
+source "$(dirname "${BASH_SOURCE[0]}")/scratch.bash"
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-DESTDIR="$tmp/root" cmake --install "$build" --component life3d --prefix /usr >/dev/null
-usr="$tmp/root/usr"
 version="$("$usr/bin/life3d-render" --version | sed -n 's/^life3d-render //p')"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }

@@ -2,12 +2,7 @@
 # The installed AppStream metadata validates, launches the installed menu
 # entry and names the release that life3d-render reports.
 # Usage: metainfo.sh BUILD_DIR
-set -euo pipefail
-build="${1:?usage: metainfo.sh BUILD_DIR}"
-tmp="$(mktemp -d)"
-trap 'rm -rf "$tmp"' EXIT
-DESTDIR="$tmp/root" cmake --install "$build" --component life3d --prefix /usr >/dev/null
-usr="$tmp/root/usr"
+source "$(dirname "${BASH_SOURCE[0]}")/scratch.bash"
 meta="$usr/share/metainfo/life3d.metainfo.xml"
 
 appstreamcli validate --no-net "$meta" || { echo "FAIL: appstreamcli validate" >&2; exit 1; }

@@ -135,6 +135,17 @@ close_window() {
   "$E2E_TMP/close_window" "$1"
 }
 
+# close_window_ends PID WINDOW: the close request ends the program started
+# in the background as PID, with status 0.
+close_window_ends() {
+  local program="$1"
+  close_window "$2" || fail "cannot send the close request"
+  wait_until 10 eval '! kill -0 "$program" 2>/dev/null' || fail "closing the window did not end it"
+  local status=0
+  wait "$program" || status=$?
+  [ "$status" = 0 ] || fail "exit status $status after the window closed"
+}
+
 shot() { import -window root "$E2E_TMP/$1.png" 2>/dev/null; }
 
 # colours NAME [GEOMETRY]: counts of the screenshot's pixels (optionally of a
