@@ -79,6 +79,7 @@ void WriteFace(std::string& line, std::string_view text, std::string_view color)
   b.AddNumber(color);
   b.AssignTo(line);
 }
+
 // a + b - c coordinate by coordinate, left to right in float.
 void Combine(float out[3], const float a[3], const float b[3], const float c[3]) {
   for (int k = 0; k < 3; ++k) out[k] = a[k] + b[k] - c[k];

@@ -11,6 +11,14 @@ namespace life3d {
 
 namespace {
 
+// 10^k for k = 0..19, every power of ten a 64-bit integer holds.
+constexpr auto kWholeTens = [] {
+  std::array<uint64_t, 20> t{};
+  t[0] = 1;
+  for (size_t k = 1; k < t.size(); ++k) t[k] = t[k - 1] * 10;
+  return t;
+}();
+
 // Writes the decimal digits of v into out, returns how many: the count
 // first, then two digits at a time from the last one.
 int WriteUnsigned(char* out, uint64_t v) {
@@ -19,14 +27,8 @@ int WriteUnsigned(char* out, uint64_t v) {
       "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
       "8081828384858687888990919293949596979899";
   // The digit count without a loop: from the bit length, one short at most.
-  static constexpr auto kPowers = [] {
-    std::array<uint64_t, 20> t{};
-    t[0] = 1;
-    for (size_t k = 1; k < t.size(); ++k) t[k] = t[k - 1] * 10;
-    return t;
-  }();
   const int guess = (std::bit_width(v) * 1233) >> 12;  // 1233 / 4096 is about log10(2)
-  const int len = v == 0 ? 1 : guess + 1 - (v < kPowers[guess] ? 1 : 0);
+  const int len = v == 0 ? 1 : guess + 1 - (v < kWholeTens[guess] ? 1 : 0);
   char* p = out + len;
   while (v >= 100) {
     const auto pair = static_cast<size_t>(v % 100) * 2;
@@ -175,13 +177,7 @@ int FormatNumberTo(char* out, double x, int n) {
   // (Below 10^15 a double is whole exactly when truncating it changes nothing.)
   if (a < 1e15 && static_cast<double>(static_cast<uint64_t>(a)) == a) {
     const uint64_t v = static_cast<uint64_t>(a);
-    static constexpr auto kPowersOfTen = [] {
-      std::array<uint64_t, 19> t{};
-      t[0] = 1;
-      for (size_t k = 1; k < t.size(); ++k) t[k] = t[k - 1] * 10;
-      return t;
-    }();
-    if (v < kPowersOfTen[n]) return 1 + WriteUnsigned(p, v);  // at most n digits
+    if (v < kWholeTens[n]) return 1 + WriteUnsigned(p, v);  // at most n digits
   }
 
   // General path: the exact value's first 18 significant digits, then the

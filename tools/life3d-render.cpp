@@ -169,6 +169,15 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
       if (hasValue) error = std::string(arg) + " takes no value";
       return !hasValue;
     };
+    auto needFileName = [&](std::string& name) -> bool {
+      if (!needValue()) return false;
+      if (value.empty()) {
+        error = std::string(arg) + " wants a file name";
+        return false;
+      }
+      name = std::string(value);
+      return true;
+    };
 
     if (arg == "--help" || arg == "-h") {
       if (!noValue()) return false;
@@ -241,19 +250,9 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
         return false;
       }
     } else if (arg == "--out") {
-      if (!needValue()) return false;
-      if (value.empty()) {
-        error = "--out wants a file name";
-        return false;
-      }
-      options.out = std::string(value);
+      if (!needFileName(options.out)) return false;
     } else if (arg == "--video") {
-      if (!needValue()) return false;
-      if (value.empty()) {
-        error = "--video wants a file name";
-        return false;
-      }
-      options.video = std::string(value);
+      if (!needFileName(options.video)) return false;
     } else if (arg == "--fps") {
       if (!needValue()) return false;
       if (!ParseCount(value, 1, 1000, options.fps)) {
