@@ -15,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "app/life3d.h"
@@ -33,7 +34,7 @@ constexpr char kUsage[] =
     "Runs life3d's start-up and main loop without a window or a console: the\n"
     "board is seeded, the first frame drawn, then each loop pass computes one\n"
     "generation, rebuilds the scene, reads one key of --keys and draws a frame\n"
-    "(there is no pause between passes).\n"
+    "(with no pause between passes unless --pause).\n"
     "\n"
     "  --seed SECONDS   time of day that seeds the board, 0 <= SECONDS < 86400\n"
     "                   (12:00:00.250 is 43200.25); default: now\n"
@@ -55,6 +56,8 @@ constexpr char kUsage[] =
     "  --quality Q      constant quality of .mp4 (0..51, default 23) or .webm\n"
     "                   (0..63, default 31); lower is better and larger\n"
     "  --quiet          no progress line while a video is written\n"
+    "  --pause          pause in each pass as the program does (10 ms), which\n"
+    "                   leaves the caches as cold as they are in a real run\n"
     "  --bench          print the median milliseconds per pass of each stage\n"
     "                   (default 100 passes)\n"
     "  --version        show the version\n"
@@ -70,6 +73,7 @@ struct Options {
   long passes = -1;  // negative: not given
   int32_t width = 1920, height = 1080;
   bool quick = false, noCenter = false, bench = false, help = false, version = false;
+  bool pause = false;
   bool angles = false;
   float angleX = 0, angleY = 0, angleZ = 0;
   std::vector<std::string> keys;  // key texts, one per pass
@@ -194,6 +198,9 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
     } else if (arg == "--bench") {
       if (!noValue()) return false;
       options.bench = true;
+    } else if (arg == "--pause") {
+      if (!noValue()) return false;
+      options.pause = true;
     } else if (arg == "--quiet") {
       if (!noValue()) return false;
       options.quiet = true;
@@ -308,6 +315,10 @@ std::string NextScriptedKey(void* context) {
   return (*script.keys)[script.next++];
 }
 
+void Pause(int32_t milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
 // Milliseconds of each stage of every timed pass.
 struct StageTimes {
   static constexpr int kCount = 7;
@@ -317,8 +328,8 @@ struct StageTimes {
 };
 
 // One pass without a key, stage by stage: the calls RunPass makes, in its
-// order, with the clock read between them.
-void RunTimedPass(life3d::Life3D& app, StageTimes& times) {
+// order, with the clock read between them (the pause is no stage).
+void RunTimedPass(life3d::Life3D& app, bool pause, StageTimes& times) {
   using namespace life3d;
   using Clock = std::chrono::steady_clock;
   Clock::time_point lap = Clock::now();
@@ -332,6 +343,10 @@ void RunTimedPass(life3d::Life3D& app, StageTimes& times) {
   RebuildScene(app);
   app.boards.BoardNow = app.boards.BoardNext;
   stageDone(1);
+  if (pause) {
+    Pause(kPassPauseMilliseconds);
+    lap = Clock::now();
+  }
   const Clock::time_point frameStart = lap;
   const FrameScene frame{app.mesh, app.rot, app.camera, app.light, app.SceneWindow};
   BeginFrame(frame.window);
@@ -407,7 +422,7 @@ bool RunPasses(life3d::Life3D& app, const Options& options, long passes, life3d:
                Progress& progress, std::string& error) {
   using namespace life3d;
   KeyScript script{&options.keys};
-  const PassIo io{nullptr, NextScriptedKey, &script};
+  const PassIo io{options.pause ? Pause : nullptr, NextScriptedKey, &script};
   const std::span<const uint32_t> picture = app.SceneWindow->surface.image;
   auto keepFrame = [&] { return !video || AddVideoFrame(*video, picture, &error); };
   if (!keepFrame()) return false;
@@ -439,7 +454,7 @@ life3d::VideoFile StartVideo(const Options& options, std::string& error) {
 void RunBench(life3d::Life3D& app, const Options& options, long passes, double seconds) {
   StageTimes times;
   for (auto& v : times.ms) v.reserve(static_cast<size_t>(std::min(passes, 100000L)));
-  for (long pass = 0; pass < passes; ++pass) RunTimedPass(app, times);
+  for (long pass = 0; pass < passes; ++pass) RunTimedPass(app, options.pause, times);
   std::printf("life3d-render: %dx%d, seed %.3f, %ld passes, %d faces in the last scene\n",
               options.width, options.height, seconds, passes, app.mesh.FaceCount);
   std::printf("median ms per pass\n");
