@@ -59,7 +59,8 @@ int main() {
   ShowConsolePanel(kConsoleX, kConsoleY);
   PrintHelpPanel();
 
-  const PassIo io{Pause, [](void*) { return ReadKey(); }, nullptr};
+  Worker worker;
+  const PassIo io{Pause, [](void*) { return ReadKey(); }, nullptr, &worker};
   for (;;) {
     if (RunPass(*app, io)) break;  // Esc, before this pass's frame
     // With no terminal the window is the only way in: closing it is the end.

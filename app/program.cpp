@@ -53,20 +53,48 @@ void AdvanceGeneration(Life3D& app) {
   app.boards.BoardNow = app.boards.BoardNext;
 }
 
-void DrawSceneFrame(Life3D& app) {
+void DrawSceneFrame(Life3D& app, bool clearedAhead) {
   DrawFrame(FrameScene{app.mesh, app.rot, app.camera, app.light, app.SceneWindow}, app.Temp_Mouse_x,
-            app.Temp_Mouse_y, app.Temp_Mouse_z);
+            app.Temp_Mouse_y, app.Temp_Mouse_z, clearedAhead);
 }
 
+namespace {
+
+// The work of a pass that waits for nothing the pause decides: the scene of
+// the new generation, and the clear of the image the frame is drawn into.
+struct FramePreparation {
+  Life3D& app;
+  bool cleared = false;
+};
+void PrepareFrame(void* context) {
+  auto& job = *static_cast<FramePreparation*>(context);
+  RebuildScene(job.app);
+  job.cleared = ClearFrameAhead(job.app.SceneWindow);
+}
+
+}  // namespace
+
 bool RunPass(Life3D& app, const PassIo& io) {
-  AdvanceGeneration(app);
-  if (io.pause) io.pause(kPassPauseMilliseconds);
+  FramePreparation job{app};
+  if (io.pause && io.worker) {
+    // Nothing else touches the program's state or draws into the window
+    // while the main thread sleeps, so that work may run meanwhile; the board
+    // copy waits for it.
+    NextGeneration(app.boards.BoardNow, app.boards.BoardNext);
+    StartJob(*io.worker, PrepareFrame, &job);
+    io.pause(kPassPauseMilliseconds);
+    FinishJob(*io.worker);
+    app.boards.BoardNow = app.boards.BoardNext;
+  } else {
+    AdvanceGeneration(app);
+    if (io.pause) io.pause(kPassPauseMilliseconds);
+  }
   // A key text is at most two bytes: it stays inside the string, off the heap.
   const std::string key = io.readKey ? io.readKey(io.context) : std::string();
   // A flag read here acts from the next pass's rebuild; camera and angle
   // changes, and "N" (which rebuilds at once), show in this pass's frame.
   if (DispatchKey(app, key)) return true;
-  DrawSceneFrame(app);
+  DrawSceneFrame(app, job.cleared);
   return false;
 }
 

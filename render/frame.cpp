@@ -124,21 +124,30 @@ void DrawFace(const MeshStore& store, int32_t f, int32_t color) {
   FillPolygon(points, color, color, 0, false);
 }
 
-void DrawFrame(const FrameScene& frame, float angleX, float angleY, float angleZ) {
-  BeginFrame(frame.window);
+void DrawFrame(const FrameScene& frame, float angleX, float angleY, float angleZ,
+               bool clearedAhead) {
+  BeginFrame(frame.window, clearedAhead);
   RotateAndProject(frame, angleX, angleY, angleZ);
   OrderFaces(frame.store);
   PaintFaces(frame.store, frame.light);
   PublishFrame();
 }
 
-void BeginFrame(WindowHandle window) {
+void BeginFrame(WindowHandle window, bool clearedAhead) {
   AttachSurface(window, 0, true);
-  ClearSurface(kBackgroundColor, 0);
+  if (!clearedAhead) ClearSurface(kBackgroundColor, 0);
   // No text is drawn; the text state is set every frame all the same.
   SelectFont("courier new", 8, 1);
   SetForeColor(0x00FFFF);
   SetBackColor(-2);
+}
+
+bool ClearFrameAhead(WindowHandle window) {
+  AttachSurface(window, 0, true);
+  const DrawingSurface* surface = CurrentSurface();
+  if (surface == nullptr || surface->present == nullptr) return false;
+  ClearSurface(kBackgroundColor, 0);
+  return true;
 }
 
 void RotateAndProject(const FrameScene& frame, float angleX, float angleY, float angleZ) {

@@ -32,11 +32,18 @@ void ComputeFaceNormals(MeshStore& store);
 
 // One complete frame, stage by stage (the stages are public so the tool and
 // the benchmarks can time each one).
-void DrawFrame(const FrameScene& frame, float angleX, float angleY, float angleZ);
+void DrawFrame(const FrameScene& frame, float angleX, float angleY, float angleZ,
+               bool clearedAhead = false);
 // Attaches the window's surface with deferred drawing, clears it to the
-// background and sets the text state; nothing reaches the screen until
-// PublishFrame.
-void BeginFrame(WindowHandle window);
+// background (unless it was cleared ahead) and sets the text state; nothing
+// reaches the screen until PublishFrame.
+void BeginFrame(WindowHandle window, bool clearedAhead = false);
+// BeginFrame's clear on its own, for a thread that prepares the image while
+// the drawing thread waits; nothing may draw into the window between it and
+// BeginFrame(window, true). Only the image of a window whose frames go to a
+// presenter is cleared (true): without one the image is the picture itself,
+// and it must keep the last frame until the next is drawn.
+bool ClearFrameAhead(WindowHandle window);
 // RotateScene for the view angles in degrees, then ProjectVertices.
 void RotateAndProject(const FrameScene& frame, float angleX, float angleY, float angleZ);
 // Sort keys from the view depth (faces failing the winding test get

@@ -3,8 +3,11 @@
 #include <array>
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <new>
+#include <string>
 
+#include "app/program.h"
 #include "cells/scene.h"
 
 namespace life3d {
@@ -167,6 +170,27 @@ TEST(BoardScene, RebuildingAfterTheFirstPassDoesNotAllocate) {
     Rebuild(s, one, quick);
     Rebuild(s, two, quick);
   }
+  EXPECT_EQ(gHeapAllocations - before, 0);
+}
+
+// The program's loop as it runs on the desktop: a pause, a worker doing the
+// rebuild and the clear meanwhile, a presenter taking every frame.
+TEST(BoardScene, PassesWithAWorkerDoNotAllocateAfterTheFirst) {
+  const long probe = gHeapAllocations;
+  void* volatile block = ::operator new(16);
+  ::operator delete(block);
+  if (gHeapAllocations == probe) GTEST_SKIP() << "another operator new replacement is in use";
+
+  auto app = std::make_unique<Life3D>();
+  std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(320, 200));
+  window->surface.present = [](DrawingSurface&, void*) {};
+  StartUp(*app, 3000.5, 320, 200);
+  app->SceneWindow = window.get();
+  Worker worker;
+  const PassIo io{[](int32_t) {}, [](void*) { return std::string("x"); }, nullptr, &worker};
+  for (int k = 0; k < 3; ++k) RunPass(*app, io);
+  const long before = gHeapAllocations;
+  for (int k = 0; k < 20; ++k) RunPass(*app, io);
   EXPECT_EQ(gHeapAllocations - before, 0);
 }
 

@@ -137,10 +137,22 @@ std::string LogKey(void* context) {
   return log->key;
 }
 
+// A run of passes from a fresh start-up, on one thread or, with a worker, with
+// the rebuild and the clear done during the pause as the program does them;
+// then frames go to a presenter, as a window's do, which keeps a copy.
 struct PassRun {
   std::unique_ptr<Life3D> app = std::make_unique<Life3D>();
   std::unique_ptr<GraphicsWindow> window{CreateOffscreenWindow(160, 100)};
-  PassRun() {
+  std::unique_ptr<Worker> worker;
+  std::vector<uint32_t> shown;  // the last frame presented
+  explicit PassRun(bool withWorker = false) {
+    if (withWorker) {
+      worker = std::make_unique<Worker>();
+      window->surface.present = [](DrawingSurface& surface, void* context) {
+        *static_cast<std::vector<uint32_t>*>(context) = surface.image;
+      };
+      window->surface.presentContext = &shown;
+    }
     StartUp(*app, 3000.5, 160, 100);
     app->SceneWindow = window.get();
     DrawSceneFrame(*app);
@@ -148,7 +160,7 @@ struct PassRun {
   bool Pass(const std::string& key) {
     PassLog log{key, {}};
     gLog = &log;
-    const bool ended = RunPass(*app, PassIo{LogPause, LogKey, &log});
+    const bool ended = RunPass(*app, PassIo{LogPause, LogKey, &log, worker.get()});
     gLog = nullptr;
     EXPECT_EQ(log.calls, (std::vector<std::string>{"pause 10", "key"}));
     return ended;
@@ -179,40 +191,73 @@ struct PassRun {
 };
 
 TEST(RunPass, EscEndsAfterTheGenerationAndBeforeTheFrame) {
-  PassRun run;
-  const std::vector<uint32_t> firstFrame = run.window->surface.image;
-  Board next;
-  NextGeneration(run.app->boards.BoardNow, next);
-  EXPECT_TRUE(run.Pass("\x1b"));
-  EXPECT_EQ(run.app->boards.BoardNow.cell, next.cell);
-  EXPECT_EQ(run.window->surface.image, firstFrame);
-  EXPECT_NE(run.FreshFrame(), firstFrame) << "the rebuilt scene would have looked different";
+  for (const bool withWorker : {false, true}) {
+    PassRun run(withWorker);
+    const std::vector<uint32_t> firstFrame = run.window->surface.image;
+    Board next;
+    NextGeneration(run.app->boards.BoardNow, next);
+    EXPECT_TRUE(run.Pass("\x1b"));
+    EXPECT_EQ(run.app->boards.BoardNow.cell, next.cell);
+    EXPECT_EQ(withWorker ? run.shown : run.window->surface.image, firstFrame);
+    EXPECT_NE(run.FreshFrame(), firstFrame) << "the rebuilt scene would have looked different";
+  }
 }
 
 TEST(RunPass, CameraKeysAndNewCellsShowInTheSamePassFlagsFromTheNext) {
-  PassRun run;
-  EXPECT_FALSE(run.Pass(""));
-  EXPECT_EQ(run.window->surface.image, run.FreshFrame());
+  for (const bool withWorker : {false, true}) {
+    SCOPED_TRACE(withWorker ? "with a worker" : "one thread");
+    PassRun run(withWorker);
+    EXPECT_FALSE(run.Pass(""));
+    EXPECT_EQ(run.window->surface.image, run.FreshFrame());
 
-  EXPECT_FALSE(run.Pass("+"));  // zoom: this pass's frame
-  EXPECT_EQ(run.window->surface.image, run.FreshFrame());
+    EXPECT_FALSE(run.Pass("+"));  // zoom: this pass's frame
+    EXPECT_EQ(run.window->surface.image, run.FreshFrame());
 
-  EXPECT_FALSE(run.Pass("N"));  // new cells: rebuilt at once, drawn in this pass
-  EXPECT_NE(run.app->boards.BoardNow.cell, run.app->boards.BoardNext.cell);
-  EXPECT_EQ(run.app->mesh.FaceCount, 12 * run.Boxes() + 6400);
-  EXPECT_EQ(run.window->surface.image, run.FreshFrame());
+    EXPECT_FALSE(run.Pass("N"));  // new cells: rebuilt at once, drawn in this pass
+    EXPECT_NE(run.app->boards.BoardNow.cell, run.app->boards.BoardNext.cell);
+    EXPECT_EQ(run.app->mesh.FaceCount, 12 * run.Boxes() + 6400);
+    EXPECT_EQ(run.window->surface.image, run.FreshFrame());
 
-  int32_t boxes = run.Boxes(true);
-  EXPECT_FALSE(run.Pass("q"));  // Quick: the ground goes from the next rebuild
-  EXPECT_EQ(run.app->mesh.FaceCount, 12 * boxes + 6400);
-  boxes = run.Boxes(true);
-  EXPECT_FALSE(run.Pass(""));
-  EXPECT_EQ(run.app->mesh.FaceCount, 12 * boxes);
+    int32_t boxes = run.Boxes(true);
+    EXPECT_FALSE(run.Pass("q"));  // Quick: the ground goes from the next rebuild
+    EXPECT_EQ(run.app->mesh.FaceCount, 12 * boxes + 6400);
+    boxes = run.Boxes(true);
+    EXPECT_FALSE(run.Pass(""));
+    EXPECT_EQ(run.app->mesh.FaceCount, 12 * boxes);
 
-  EXPECT_FALSE(run.Pass("c"));  // Auto center off: board coordinates from the next rebuild
-  EXPECT_LT(run.SmallestModelX(), 0);
-  EXPECT_FALSE(run.Pass(""));
-  EXPECT_GE(run.SmallestModelX(), 20);
+    EXPECT_FALSE(run.Pass("c"));  // Auto center off: board coordinates from the next rebuild
+    EXPECT_LT(run.SmallestModelX(), 0);
+    EXPECT_FALSE(run.Pass(""));
+    EXPECT_GE(run.SmallestModelX(), 20);
+  }
+}
+
+// The worker changes where the work runs, never what it gives: the same
+// scene, to the last vertex and face, and the same frame after every pass.
+TEST(RunPass, AWorkerGivesTheSameScenesAndFramesAsOneThread) {
+  PassRun one, two(true);
+  for (const std::string key : {"", "x", "N", "", "q", "+", "", "c", "Q", "", "n", "E", ""}) {
+    SCOPED_TRACE("after the key '" + key + "'");
+    EXPECT_FALSE(one.Pass(key));
+    EXPECT_FALSE(two.Pass(key));
+    const MeshStore& a = one.app->mesh;
+    const MeshStore& b = two.app->mesh;
+    ASSERT_EQ(a.VertexCount, b.VertexCount);
+    ASSERT_EQ(a.FaceCount, b.FaceCount);
+    for (int32_t i = 0; i < a.VertexCount; ++i) {
+      ASSERT_EQ(a.ModelVertices[i].X, b.ModelVertices[i].X) << i;
+      ASSERT_EQ(a.ModelVertices[i].Y, b.ModelVertices[i].Y) << i;
+      ASSERT_EQ(a.ModelVertices[i].Z, b.ModelVertices[i].Z) << i;
+    }
+    for (int32_t f = 0; f < a.FaceCount; ++f) {
+      ASSERT_EQ(a.Faces[f].A, b.Faces[f].A) << f;
+      ASSERT_EQ(a.Faces[f].B, b.Faces[f].B) << f;
+      ASSERT_EQ(a.Faces[f].C, b.Faces[f].C) << f;
+      ASSERT_EQ(a.Faces[f].NormalLength, b.Faces[f].NormalLength) << f;
+      ASSERT_EQ(a.FaceOrder[f], b.FaceOrder[f]) << f;
+    }
+    ASSERT_EQ(one.window->surface.image, two.shown);
+  }
 }
 
 }  // namespace

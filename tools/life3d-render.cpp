@@ -422,7 +422,8 @@ bool RunPasses(life3d::Life3D& app, const Options& options, long passes, life3d:
                Progress& progress, std::string& error) {
   using namespace life3d;
   KeyScript script{&options.keys};
-  const PassIo io{options.pause ? Pause : nullptr, NextScriptedKey, &script};
+  Worker worker;
+  const PassIo io{options.pause ? Pause : nullptr, NextScriptedKey, &script, &worker};
   const std::span<const uint32_t> picture = app.SceneWindow->surface.image;
   auto keepFrame = [&] { return !video || AddVideoFrame(*video, picture, &error); };
   if (!keepFrame()) return false;
