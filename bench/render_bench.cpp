@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/program.h"
+#include "platform/console.h"
 #include "platform/surface.h"
 #include "render/camera.h"
 #include "render/frame.h"
@@ -53,6 +54,28 @@ void BM_FullBoardPass(benchmark::State& state) {
   state.counters["faces"] = app.mesh.FaceCount;
 }
 BENCHMARK(BM_FullBoardPass)->Unit(benchmark::kMillisecond);
+
+// Whole passes of the main loop on the heaviest scene, the 10 ms pause
+// included, one thread (0) or with the worker (1) as the program runs them;
+// every live cell dies each pass, so the board is filled again before it.
+// Frames go to a presenter, so the worker also clears ahead.
+void BM_FullBoardLoop(benchmark::State& state) {
+  Program program;
+  Life3D& app = *program.app;
+  program.window->surface.present = [](DrawingSurface&, void*) {};
+  Worker worker;
+  const PassIo io{Pause, nullptr, nullptr, state.range(0) ? &worker : nullptr};
+  for (auto _ : state) {
+    for (int i = 1; i <= kBoardSize; ++i) {
+      for (int j = 1; j <= kBoardSize; ++j) app.boards.BoardNow(i, j) = 1;
+    }
+    RunPass(app, io);
+  }
+  state.counters["faces"] = app.mesh.FaceCount;
+  state.counters["passes/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
+                                                  benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FullBoardLoop)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A frame with the camera among the boxes: corners far off the image,
 // mirrored or at infinity must not cost more than an ordinary frame.
