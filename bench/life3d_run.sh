@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program on a virtual display: passes per second and CPU time per
-# pass of its main thread, its window thread and the X server, with the
+# pass of its main thread, its window thread, the X server and the program's
+# other threads (the worker that rebuilds the scene during the pause), with the
 # ground and without it (Quick mode, toggled by a "q" sent to the window).
 # The program is not changed: a pass is counted by the 10 ms pause its main
 # thread sleeps once per pass, seen from outside as a sleep system call
@@ -24,7 +25,7 @@ while [ $# -gt 0 ]; do
     --size) size="$2"; shift 2 ;;
     --seconds) seconds="$2"; shift 2 ;;
     --warmup) warmup="$2"; shift 2 ;;
-    -h | --help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "life3d_run: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -75,7 +76,8 @@ process_ns() {
   for f in /proc/"$1"/task/*/schedstat; do sum=$((sum + $(awk '{print $1}' "$f"))); done
   echo "$sum"
 }
-# The window thread is the first one the main thread starts.
+# The window thread is the first one the main thread starts; the worker comes
+# with the first pass, so the threads after the window thread are its.
 window_tid() {
   ls /proc/"$life_pid"/task | sort -n | awk -v main="$life_pid" '$1 != main {print; exit}'
 }
@@ -111,7 +113,7 @@ measure() {
 }
 
 echo "life3d_run: $program on a ${size} virtual display ($DISPLAY), ${seconds} s per mode"
-printf "%-14s %8s %10s %10s %10s %10s\n" "mode" "passes/s" "main ms" "window ms" "X ms" "other ms"
+printf "%-14s %8s %10s %10s %10s %10s\n" "mode" "passes/s" "main ms" "window ms" "X ms" "worker ms"
 sleep "$warmup"
 measure "ground"
 xdotool key --window "$window" q
