@@ -75,20 +75,20 @@ void PrepareFrame(void* context) {
 }  // namespace
 
 bool RunPass(Life3D& app, const PassIo& io) {
+  // AdvanceGeneration, with the rebuild moved into the pause when there is a
+  // worker: nothing else touches the program's state or draws into the
+  // window while the main thread sleeps. The board copy waits for it.
+  NextGeneration(app.boards.BoardNow, app.boards.BoardNext);
   FramePreparation job{app};
   if (io.pause && io.worker) {
-    // Nothing else touches the program's state or draws into the window
-    // while the main thread sleeps, so that work may run meanwhile; the board
-    // copy waits for it.
-    NextGeneration(app.boards.BoardNow, app.boards.BoardNext);
     StartJob(*io.worker, PrepareFrame, &job);
     io.pause(kPassPauseMilliseconds);
     FinishJob(*io.worker);
-    app.boards.BoardNow = app.boards.BoardNext;
   } else {
-    AdvanceGeneration(app);
+    RebuildScene(app);
     if (io.pause) io.pause(kPassPauseMilliseconds);
   }
+  app.boards.BoardNow = app.boards.BoardNext;
   // A key text is at most two bytes: it stays inside the string, off the heap.
   const std::string key = io.readKey ? io.readKey(io.context) : std::string();
   // A flag read here acts from the next pass's rebuild; camera and angle
