@@ -6,10 +6,7 @@ namespace life3d {
 
 namespace {
 
-// Packed colors red + 256 green + 65536 blue.
-constexpr int32_t kBornColor = 9850960;     // (80, 80, 150)
-constexpr int32_t kDyingColor = 5263510;    // (150, 80, 80)
-constexpr int32_t kAliveColor = 255;        // (255, 0, 0)
+// Packed colors red + 256 green + 65536 blue, as the box colors are.
 constexpr int32_t kGroundEven = 16777060;   // (100, 255, 255)
 constexpr int32_t kGroundOdd = 16751460;    // (100, 155, 255)
 constexpr int32_t kGroundUnder = 16777215;  // (255, 255, 255)

@@ -10,6 +10,12 @@
 
 namespace life3d {
 
+// The box colors, packed red + 256 green + 65536 blue; the window's legend
+// shows them beside what they mean.
+inline constexpr int32_t kBornColor = 9850960;   // (80, 80, 150), blue-grey
+inline constexpr int32_t kDyingColor = 5263510;  // (150, 80, 80), brown
+inline constexpr int32_t kAliveColor = 255;      // (255, 0, 0), red
+
 // Appends one box per cell live in BoardNow or BoardNext, i outer and j inner:
 // being born 20 high in (80, 80, 150), dying 20 high in (150, 80, 80),
 // staying alive 40 high in (255, 0, 0). Does not empty the store first.

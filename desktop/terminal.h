@@ -3,6 +3,8 @@
 // however the run ends.
 #pragma once
 
+#include <string_view>
+
 namespace life3d {
 
 // When standard input is a terminal: raw mode (no echo, no line editing, no
@@ -19,10 +21,16 @@ bool StartTerminal();
 // The same on given descriptors (keys from inFd, drawing to outFd when it is
 // a terminal): tests run it on a pseudo-terminal.
 bool StartTerminalOn(int inFd, int outFd);
+// Shows text (lines split at '\n') below the console's rows from now on,
+// redrawn with the console; a window the console shrank is asked to grow by
+// its rows. No line goes below the terminal's last row.
+void ShowBelowConsole(std::string_view text);
 // True after StartTerminal succeeded and before RestoreTerminal.
 bool HasTerminal();
-// Puts back the settings, screen and size the terminal had; safe to call
-// more than once.
+// Puts back the settings and screen the terminal had, and the window size and
+// place it had if the console changed them; safe to call more than once. The
+// size and place are those the terminal reported when asked at the start
+// (xterm's window reports), or else the size its driver knew.
 void RestoreTerminal();
 // The same without taking any lock (async-signal-safe), for an end that
 // cannot wait for other threads: the process exits right after.

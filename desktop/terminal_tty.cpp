@@ -31,23 +31,44 @@ using Clock = std::chrono::steady_clock;
 std::atomic<bool> active{false};       // the terminal is taken and must be given back
 std::atomic<bool> rawNow{false};       // raw mode and the console's screen are on now
 std::atomic<bool> sentResize{false};   // the window size was changed
+std::atomic<bool> sentMove{false};     // the window was moved
 std::atomic<bool> sizeChanged{false};  // SIGWINCH came: draw everything again
 int inFd = -1, outFd = -1;
 bool drawing = false;  // outFd is a terminal that places the cursor: the console is shown there
 termios savedModes{};
 termios rawModes{};
 
-// What puts the screen back: attributes, cursor, autowrap, the normal screen;
-// the second form also asks for the window size the terminal had.
-char restoreText[96];
+// Text that a handler may write while the main thread changes it: the main
+// thread sets the length to 0, rewrites the bytes, then stores the length.
+struct SignalText {
+  char bytes[64];
+  std::atomic<size_t> length{0};
+  void Set(const char* format, int32_t a, int32_t b) {
+    length.store(0);
+    const int n = std::snprintf(bytes, sizeof bytes, format, a, b);
+    length.store(n > 0 ? std::min(static_cast<size_t>(n), sizeof bytes - 1) : 0);
+  }
+};
+
+// What puts the screen back: attributes, cursor, autowrap, the normal screen.
+char restoreText[64];
 size_t restoreLength = 0;
-char restoreSizeText[128];
-size_t restoreSizeLength = 0;
+// The window's size and place before the run, asked for when the run begins
+// (xterm's window reports) and given back when it ends or stops; the size
+// falls back to what the terminal's driver knew, the place to none.
+SignalText restoreSize, restorePosition;
+bool sizeReported = false, positionReported = false;
 // What takes the screen again after a stop: the alternate screen, autowrap
-// off, cleared; then the window size the console asked for, if it did.
+// off, cleared; then the window size and place the console asked for.
 constexpr char kEnterText[] = "\x1b[?1049h\x1b[?7l\x1b[0m\x1b[2J\x1b[H";
-char resizeText[32];
-std::atomic<size_t> resizeLength{0};
+// Asked once, at the start: a terminal answers in order, so the answers
+// describe the window before any request of the console changes it.
+constexpr char kAskWindowText[] = "\x1b[13t\x1b[18t";
+SignalText resizeText, moveText;
+
+// Text the terminal shows below the console's rows (the window closed, say).
+char noteText[96];
+size_t noteLength = 0;
 
 constexpr int kHandledSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGABRT,
                                    SIGSEGV, SIGBUS, SIGFPE, SIGILL};
@@ -76,14 +97,16 @@ void WriteAll(int fd, const char* text, size_t length) {
 // prepared text only.
 
 // The shell's settings and screen back, the terminal's size too.
+void WriteText(const SignalText& text) {
+  WriteAll(outFd, text.bytes, text.length.load());
+}
+
 void LeaveScreen() {
   tcsetattr(inFd, TCSANOW, &savedModes);
   if (drawing) {
-    if (sentResize.load()) {
-      WriteAll(outFd, restoreSizeText, restoreSizeLength);
-    } else {
-      WriteAll(outFd, restoreText, restoreLength);
-    }
+    WriteAll(outFd, restoreText, restoreLength);
+    if (sentResize.load()) WriteText(restoreSize);
+    if (sentMove.load()) WriteText(restorePosition);
   }
 }
 
@@ -92,7 +115,8 @@ void EnterScreen() {
   tcsetattr(inFd, TCSANOW, &rawModes);
   if (drawing) {
     WriteAll(outFd, kEnterText, sizeof kEnterText - 1);
-    if (sentResize.load()) WriteAll(outFd, resizeText, resizeLength.load());
+    if (sentResize.load()) WriteText(resizeText);
+    if (sentMove.load()) WriteText(moveText);
   }
   sizeChanged.store(true);
 }
@@ -211,6 +235,22 @@ void AddAttribute(uint8_t attr) {
                 (bg >= 8 ? 100 : 40) + kAnsiOfPc[bg & 7]);
 }
 
+// The note's lines from the row below the console's on, as far as the
+// terminal has rows: a line sent below its last row would overwrite that row.
+void AddNote(int32_t consoleRows) {
+  if (noteLength == 0) return;
+  winsize window{};
+  const int32_t terminalRows = ioctl(outFd, TIOCGWINSZ, &window) == 0 ? window.ws_row : 0;
+  output.Add("\x1b[0m");
+  std::string_view rest(noteText, noteLength);
+  for (int32_t row = consoleRows + 1; !rest.empty() && row <= terminalRows; ++row) {
+    const size_t end = std::min(rest.find('\n'), rest.size());
+    output.Format("\x1b[%d;1H", row);
+    output.Add(rest.substr(0, end));
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+}
+
 void ShowConsole() {
   if (!rawNow.load() || !drawing) return;
   {
@@ -247,27 +287,28 @@ void ShowConsole() {
       output.Add(Cp437Glyph(row[x].ch));
     }
   }
+  if (!shown.valid) AddNote(snapshot.rows);
   output.Format("\x1b[%d;%dH", snapshot.cursorY + 1, snapshot.cursorX + 1);
   output.Flush();
   std::swap(shown.screen, snapshot);
   shown.valid = true;
 }
 
+// Kept for a resume after a stop, which asks for the size and place again.
 void ResizeWindow(int32_t columns, int32_t rows) {
   if (!rawNow.load() || !drawing) return;
-  // Kept for a resume after a stop, which asks for the size again.
-  resizeLength.store(0);
-  const int n = std::snprintf(resizeText, sizeof resizeText, "\x1b[8;%d;%dt", rows, columns);
-  resizeLength.store(n > 0 ? std::min(static_cast<size_t>(n), sizeof resizeText - 1) : 0);
+  resizeText.Set("\x1b[8;%d;%dt", rows, columns);
   sentResize.store(true);
-  output.Add(resizeText, resizeLength.load());
+  output.Add(resizeText.bytes, resizeText.length.load());
   output.Flush();
   shown.valid = false;
 }
 
 void MoveWindow(int32_t x, int32_t y) {
   if (!rawNow.load() || !drawing) return;
-  output.Format("\x1b[3;%d;%dt", x, y);
+  moveText.Set("\x1b[3;%d;%dt", x, y);
+  sentMove.store(true);
+  output.Add(moveText.bytes, moveText.length.load());
   output.Flush();
 }
 
@@ -286,6 +327,17 @@ void PushDecodedKey(std::string_view key, void*) {
   PushKey(key);
 }
 
+void KeepWindowReports() {
+  if (decoder.textSize.seen && !sizeReported) {
+    sizeReported = true;
+    restoreSize.Set("\x1b[8;%d;%dt", decoder.textSize.first, decoder.textSize.second);
+  }
+  if (decoder.position.seen && !positionReported) {
+    positionReported = true;
+    restorePosition.Set("\x1b[3;%d;%dt", decoder.position.first, decoder.position.second);
+  }
+}
+
 void PollTerminalKeys() {
   if (!active.load()) return;
   if (!rawNow.load()) {
@@ -302,6 +354,7 @@ void PollTerminalKeys() {
     if (n <= 0) break;  // nothing waiting (raw mode with no minimum), or gone
     FeedKeyBytes(decoder, std::string_view(reinterpret_cast<const char*>(bytes), n), PushDecodedKey,
                  nullptr);
+    KeepWindowReports();
     lastByte = Clock::now();
     if (static_cast<size_t>(n) < sizeof bytes) break;
   }
@@ -312,15 +365,6 @@ void PollTerminalKeys() {
   }
 }
 
-size_t BuildRestoreText(char* text, size_t size, const winsize* window) {
-  // Attributes off, autowrap and cursor back on, normal screen (which brings
-  // back what the shell showed and its cursor).
-  int n = std::snprintf(text, size, "\x1b[0m\x1b[?7h\x1b[?25h\x1b[?1049l");
-  if (window != nullptr && n > 0) {
-    n += std::snprintf(text + n, size - n, "\x1b[8;%d;%dt", window->ws_row, window->ws_col);
-  }
-  return n > 0 ? std::min(static_cast<size_t>(n), size - 1) : 0;
-}
 
 void InstallHandlers() {
   static bool installed = false;
@@ -359,12 +403,22 @@ bool StartTerminalOn(int in, int out) {
   // A terminal that cannot place the cursor (TERM=dumb) would show the
   // escape sequences as text: the console is then only in the window.
   drawing = isatty(out) != 0 && CanPlaceCursor(std::getenv("TERM"), out);
+  // Attributes off, autowrap and cursor back on, normal screen (which brings
+  // back what the shell showed and its cursor).
+  static constexpr char kRestore[] = "\x1b[0m\x1b[?7h\x1b[?25h\x1b[?1049l";
+  std::memcpy(restoreText, kRestore, sizeof kRestore - 1);
+  restoreLength = sizeof kRestore - 1;
   winsize window{};
-  const bool haveSize = drawing && ioctl(out, TIOCGWINSZ, &window) == 0 && window.ws_row > 0;
-  restoreLength = BuildRestoreText(restoreText, sizeof restoreText, nullptr);
-  restoreSizeLength =
-      BuildRestoreText(restoreSizeText, sizeof restoreSizeText, haveSize ? &window : nullptr);
+  if (drawing && ioctl(out, TIOCGWINSZ, &window) == 0 && window.ws_row > 0) {
+    restoreSize.Set("\x1b[8;%d;%dt", window.ws_row, window.ws_col);
+  } else {
+    restoreSize.length.store(0);
+  }
+  restorePosition.length.store(0);
+  sizeReported = positionReported = false;
+  noteLength = 0;
   sentResize.store(false);
+  sentMove.store(false);
   sizeChanged.store(false);
   decoder = KeyDecoder{};
   shown = Shown{};
@@ -382,7 +436,6 @@ bool StartTerminalOn(int in, int out) {
   raw.c_cc[VMIN] = 0;
   raw.c_cc[VTIME] = 0;
   rawModes = raw;
-  resizeLength.store(0);
   active.store(true);
   rawNow.store(true);
   if (tcsetattr(in, TCSANOW, &raw) != 0) {
@@ -394,6 +447,7 @@ bool StartTerminalOn(int in, int out) {
     // The alternate screen keeps the shell's screen for the end; autowrap
     // off so a row that fills a narrow terminal cannot scroll it.
     output.Add(kEnterText);
+    output.Add(kAskWindowText);
     output.Flush();
   }
   ConsoleDisplay display;
@@ -408,6 +462,30 @@ bool StartTerminalOn(int in, int out) {
 
 bool StartTerminal() {
   return StartTerminalOn(STDIN_FILENO, STDOUT_FILENO);
+}
+
+void ShowBelowConsole(std::string_view text) {
+  if (!active.load()) return;
+  noteLength = std::min(text.size(), sizeof noteText);
+  std::memcpy(noteText, text.data(), noteLength);
+  if (!drawing) return;
+  int32_t lines = 1, widest = 0;
+  for (size_t start = 0, end; start <= text.size(); start = end + 1) {
+    end = std::min(text.find('\n', start), text.size());
+    widest = std::max(widest, static_cast<int32_t>(end - start));
+    if (end < text.size()) ++lines;
+  }
+  int32_t columns = 0, rows = 0;
+  {
+    Console& console = TheConsole();
+    std::lock_guard lock(console.mutex);
+    columns = console.screen.columns;
+    rows = console.screen.rows;
+  }
+  // A window the console shrank grows by the note's rows, so it shows.
+  if (sentResize.load()) ResizeWindow(std::max(columns, widest), rows + lines);
+  shown.valid = false;
+  ShowConsole();
 }
 
 bool HasTerminal() {

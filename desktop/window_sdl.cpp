@@ -1,8 +1,6 @@
 #include <SDL.h>
-#include <SDL_ttf.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -16,6 +14,7 @@
 
 #include "desktop/display_x11.h"
 #include "desktop/keymap_sdl.h"
+#include "desktop/panel_sdl.h"
 #include "desktop/window.h"
 #include "platform/console.h"
 #include "platform/keys.h"
@@ -56,13 +55,8 @@ struct CreateRequest {
 };
 
 // The console's cells as shown in front of the picture. Window thread only.
-struct Panel {
-  TTF_Font* font = nullptr;
-  std::array<SDL_Surface*, 256> glyphs{};  // white on transparent, tinted per cell
-  int32_t cellWidth = 8, cellHeight = 16;
-  SDL_Surface* image = nullptr;  // re-rendered only when the console changes
-  std::vector<ConsoleCell> cells;
-  int32_t columns = 0, rows = 0;
+struct PanelView {
+  Panel panel;
   uint32_t version = 0;
   bool rendered = false;
   bool shown = false;
@@ -86,7 +80,7 @@ struct WindowSystem {
   bool quit = false;
   Slot* slot = nullptr;  // once the window is made
   // Window thread only.
-  Panel panel;
+  PanelView panel;
   KeyMapState keyMap;
 };
 
@@ -95,36 +89,6 @@ WindowSystem& System() {
   static WindowSystem* system = new WindowSystem;
   return *system;
 }
-
-// Console colors by attribute nibble, as a PC text screen shows them.
-constexpr std::array<uint32_t, 16> kTextColors = {
-    0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0,
-    0x808080, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF,
-};
-
-Uint8 Red(uint32_t rgb) {
-  return static_cast<Uint8>(rgb >> 16);
-}
-Uint8 Green(uint32_t rgb) {
-  return static_cast<Uint8>(rgb >> 8);
-}
-Uint8 Blue(uint32_t rgb) {
-  return static_cast<Uint8>(rgb);
-}
-
-// Fonts with the box-drawing and symbol glyphs of code page 437, in the
-// places Linux distributions install them; the first one found is used.
-constexpr const char* kFontFiles[] = {
-    "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf",
-    "/usr/share/fonts/TTF/DejaVuSansMono.ttf",
-    "/usr/share/fonts/dejavu/DejaVuSansMono.ttf",
-    "/usr/share/fonts/dejavu-sans-mono-fonts/DejaVuSansMono.ttf",
-    "/usr/local/share/fonts/DejaVuSansMono.ttf",
-    "/usr/share/fonts/truetype/noto/NotoSansMono-Regular.ttf",
-    "/usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf",
-    "/usr/share/fonts/truetype/freefont/FreeMono.ttf",
-};
-constexpr int kFontPixels = 14;
 
 // The title is console text: its bytes above 127 are code page 437.
 std::string TitleUtf8(std::string_view title) {
@@ -140,87 +104,27 @@ std::string TitleUtf8(std::string_view title) {
   return out;
 }
 
-void OpenPanelFont(Panel& panel) {
-  if (TTF_Init() != 0) return;  // no text in the panel, the cells still show
-  for (const char* file : kFontFiles) {
-    panel.font = TTF_OpenFont(file, kFontPixels);
-    if (panel.font != nullptr) break;
-  }
-  if (panel.font == nullptr) return;
-  int advance = 0;
-  if (TTF_GlyphMetrics32(panel.font, 'M', nullptr, nullptr, nullptr, nullptr, &advance) == 0 &&
-      advance > 0) {
-    panel.cellWidth = advance;
-  }
-  panel.cellHeight = std::max(1, TTF_FontHeight(panel.font));
-  const SDL_Color white{255, 255, 255, 255};
-  for (int byte = 0; byte < 256; ++byte) {
-    if (byte == 0 || byte == ' ' || byte == 0xFF) continue;  // blanks need no glyph
-    const std::string glyph(Cp437Glyph(static_cast<uint8_t>(byte)));
-    panel.glyphs[byte] = TTF_RenderUTF8_Blended(panel.font, glyph.c_str(), white);
-  }
-}
-
-void ClosePanelFont(Panel& panel) {
-  for (SDL_Surface*& glyph : panel.glyphs) {
-    SDL_FreeSurface(glyph);
-    glyph = nullptr;
-  }
-  SDL_FreeSurface(panel.image);
-  panel.image = nullptr;
-  if (panel.font != nullptr) TTF_CloseFont(panel.font);
-  panel.font = nullptr;
-  if (TTF_WasInit() != 0) TTF_Quit();
-}
-
-void RenderPanel(Panel& panel) {
-  const int width = panel.columns * panel.cellWidth;
-  const int height = panel.rows * panel.cellHeight;
-  if (panel.image == nullptr || panel.image->w != width || panel.image->h != height) {
-    SDL_FreeSurface(panel.image);
-    panel.image = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, kImageFormat);
-    if (panel.image == nullptr) return;
-  }
-  for (int32_t row = 0; row < panel.rows; ++row) {
-    for (int32_t column = 0; column < panel.columns; ++column) {
-      const ConsoleCell& cell = panel.cells[static_cast<size_t>(row) * panel.columns + column];
-      SDL_Rect box{column * panel.cellWidth, row * panel.cellHeight, panel.cellWidth,
-                   panel.cellHeight};
-      const uint32_t back = kTextColors[cell.attr >> 4];
-      const uint32_t fore = kTextColors[cell.attr & 0x0F];
-      SDL_SetClipRect(panel.image, &box);
-      SDL_FillRect(panel.image, &box,
-                   SDL_MapRGB(panel.image->format, Red(back), Green(back), Blue(back)));
-      if (SDL_Surface* glyph = panel.glyphs[cell.ch]) {
-        SDL_SetSurfaceColorMod(glyph, Red(fore), Green(fore), Blue(fore));
-        SDL_BlitSurface(glyph, nullptr, panel.image, &box);
-      }
-    }
-  }
-  SDL_SetClipRect(panel.image, nullptr);
-}
-
 // Takes the console's cells when they changed since the last look; true when
 // the panel must be shown anew.
-bool RefreshPanel(Panel& panel) {
-  if (!panel.shown) return false;
+bool RefreshPanel(PanelView& view) {
+  if (!view.shown) return false;
   {
     Console& console = TheConsole();
     std::lock_guard<std::mutex> lock(console.mutex);
     const ConsoleScreen& screen = console.screen;
-    if (panel.rendered && panel.version == screen.version) return false;
-    panel.cells = screen.cells;
-    panel.columns = screen.columns;
-    panel.rows = screen.rows;
-    panel.version = screen.version;
+    if (view.rendered && view.version == screen.version) return false;
+    view.panel.cells = screen.cells;
+    view.panel.columns = screen.columns;
+    view.panel.rows = screen.rows;
+    view.version = screen.version;
   }
-  RenderPanel(panel);
-  panel.rendered = true;
+  RenderPanelCells(view.panel);
+  view.rendered = true;
   return true;
 }
 
 // Puts the slot's last frame and the panel in front of it on the screen.
-void ShowSlot(Slot& slot, const Panel& panel) {
+void ShowSlot(Slot& slot, const PanelView& panel) {
   slot.needsShow = false;
   if (slot.sdl == nullptr) return;
   SDL_Surface* screen = SDL_GetWindowSurface(slot.sdl);
@@ -231,11 +135,10 @@ void ShowSlot(Slot& slot, const Panel& panel) {
     SDL_ConvertPixels(width, height, kImageFormat, slot.frame.data(), slot.width * 4,
                       screen->format->format, screen->pixels, screen->pitch);
   }
-  if (panel.shown && panel.image != nullptr) {
+  if (panel.shown) {
     int windowX = 0, windowY = 0;
     SDL_GetWindowPosition(slot.sdl, &windowX, &windowY);
-    SDL_Rect place{panel.x - windowX, panel.y - windowY, 0, 0};
-    SDL_BlitSurface(panel.image, nullptr, screen, &place);
+    DrawPanel(panel.panel, screen, panel.x - windowX, panel.y - windowY);
   }
   SDL_UpdateWindowSurface(slot.sdl);
 }
@@ -406,7 +309,7 @@ void RunWindowThread() {
   SDL_Rect bounds{};
   SDL_GetDisplayBounds(0, &bounds);
   SDL_StartTextInput();
-  OpenPanelFont(system.panel);
+  OpenPanel(system.panel.panel);
   {
     std::lock_guard<std::mutex> lock(system.mutex);
     system.desktopWidth = bounds.x + bounds.w;
@@ -454,7 +357,7 @@ void RunWindowThread() {
     });
   }
   if (system.slot != nullptr && !system.slot->closed) CloseSlot(system, *system.slot);
-  ClosePanelFont(system.panel);
+  ClosePanel(system.panel.panel);
   SDL_Quit();
   std::lock_guard<std::mutex> lock(system.mutex);
   system.state = ThreadState::kEnded;

@@ -232,6 +232,29 @@ void DecodeCsi(const uint8_t* body, int length, uint8_t final, const Output& out
   if (uint8_t scan = ScanOfLetterFinal(final)) out.Scan(scan);
 }
 
+// CSI 3;x;y t and CSI 8;rows;columns t: exactly three numbers of at most
+// five digits each; a size needs at least one row and column.
+void KeepWindowReport(KeyDecoder& d, const uint8_t* body, int length) {
+  int32_t numbers[3] = {};
+  int count = 0, digits = 0;
+  for (int k = 0; k <= length; ++k) {
+    if (k == length || body[k] == ';') {
+      if (digits == 0 || ++count > 3) return;
+      digits = 0;
+    } else if (body[k] >= '0' && body[k] <= '9' && digits < 5 && count < 3) {
+      numbers[count] = numbers[count] * 10 + (body[k] - '0');
+      ++digits;
+    } else {
+      return;
+    }
+  }
+  if (count != 3) return;
+  WindowReport* report = numbers[0] == 3 ? &d.position : numbers[0] == 8 ? &d.textSize : nullptr;
+  if (report == nullptr || report->seen) return;
+  if (report == &d.textSize && (numbers[1] == 0 || numbers[2] == 0)) return;
+  *report = WindowReport{true, numbers[1], numbers[2]};
+}
+
 void DecodeSs3(uint8_t final, const Output& out) {
   if (final == 'M') {  // keypad Enter
     out.Char('\r');
@@ -328,6 +351,7 @@ void FeedSequence(KeyDecoder& d, uint8_t b, const Output& out, const Pending& p)
              !(p.kind == '[' && b == '$' && length > 0)) {
     Keep(d, b);
   } else if (IsFinal(b) || b == '$') {
+    if (p.kind == '[' && b == 't') KeepWindowReport(d, body, length);
     Reset(d);
     if (p.kind == '[') {
       DecodeCsi(body, length, b, out);

@@ -17,10 +17,20 @@ inline constexpr int kKeyDecoderMax = 32;
 // short enough that Esc feels immediate.
 inline constexpr int kKeyFlushMilliseconds = 40;
 
+// What a terminal answers to xterm's window-report requests: CSI 3;x;y t
+// (where its window is) and CSI 8;rows;columns t (its text area's size).
+struct WindowReport {
+  bool seen = false;
+  int32_t first = 0, second = 0;  // x, y or rows, columns
+};
+
 struct KeyDecoder {
   uint8_t bytes[kKeyDecoderMax] = {};
   int count = 0;
   bool skipping = false;  // an overlong sequence is being dropped up to its final byte
+  // The first report of each kind; later ones (a reply to someone else's
+  // request) change nothing.
+  WindowReport position, textSize;
 };
 
 // Receives each decoded key text (1 or 2 bytes).
@@ -33,7 +43,7 @@ using KeySink = void (*)(std::string_view key, void* context);
 // cursor, editing and function keys of xterm, tmux, rxvt and the Linux
 // console as 0 + scan code; ESC + letter (Alt+letter) as 0 + the letter's
 // scan code; ESC + other character as that character. Unknown sequences are
-// dropped whole.
+// dropped whole; window reports are kept in the decoder, never keys.
 void FeedKeyBytes(KeyDecoder& decoder, std::string_view bytes, KeySink sink, void* context);
 // True while bytes wait for more (the caller starts its flush timer).
 bool KeyDecoderWaiting(const KeyDecoder& decoder);
