@@ -41,8 +41,7 @@ Uint32 MapColor(const SDL_Surface* image, uint32_t rgb) {
 // One character cell: the background, then the glyph tinted in front.
 void DrawCell(const Panel& panel, SDL_Surface* image, int32_t column, int32_t row, uint8_t ch,
               uint8_t attr) {
-  SDL_Rect box{column * panel.cellWidth, row * panel.cellHeight, panel.cellWidth,
-               panel.cellHeight};
+  SDL_Rect box{column * panel.cellWidth, row * panel.cellHeight, panel.cellWidth, panel.cellHeight};
   const uint32_t fore = kTextColors[attr & 0x0F];
   SDL_SetClipRect(image, &box);
   SDL_FillRect(image, &box, MapColor(image, kTextColors[attr >> 4]));

@@ -365,7 +365,6 @@ void PollTerminalKeys() {
   }
 }
 
-
 void InstallHandlers() {
   static bool installed = false;
   if (installed) return;

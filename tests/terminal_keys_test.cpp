@@ -148,6 +148,52 @@ TEST(KeyDecoderWaitTest, WaitingOnlyWhileBytesAreKept) {
   EXPECT_EQ(keys, (Keys{"a", Char(27)}));
 }
 
+// Answers to the window-report requests are kept, never keys: the keys
+// around them still arrive.
+struct ReportCase {
+  const char* name;
+  std::string bytes;
+  WindowReport position, textSize;
+};
+
+class WindowReportTest : public testing::TestWithParam<ReportCase> {};
+
+TEST_P(WindowReportTest, KeepsTheFirstWellFormedReportOfEachKind) {
+  const ReportCase& c = GetParam();
+  for (bool bytewise : {false, true}) {
+    KeyDecoder decoder;
+    Keys keys;
+    if (bytewise) {
+      for (char b : "a" + c.bytes + "b") FeedKeyBytes(decoder, std::string(1, b), Collect, &keys);
+    } else {
+      FeedKeyBytes(decoder, "a" + c.bytes + "b", Collect, &keys);
+    }
+    EXPECT_EQ(keys, (Keys{"a", "b"})) << "bytewise " << bytewise;
+    for (auto [got, want] :
+         {std::pair{decoder.position, c.position}, std::pair{decoder.textSize, c.textSize}}) {
+      EXPECT_EQ(got.seen, want.seen) << "bytewise " << bytewise;
+      EXPECT_EQ(got.first, want.first);
+      EXPECT_EQ(got.second, want.second);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Terminal, WindowReportTest,
+    testing::Values(
+        ReportCase{
+            "PositionThenSize", "\x1b[3;120;80t\x1b[8;50;132t", {true, 120, 80}, {true, 50, 132}},
+        ReportCase{"OnlyTheFirstOfAKindCounts", "\x1b[8;50;132t\x1b[8;16;22t", {}, {true, 50, 132}},
+        ReportCase{"ZeroPositionIsAPlace", "\x1b[3;0;0t", {true, 0, 0}, {}},
+        ReportCase{"EmptySizeIsNoSize", "\x1b[8;0;80t", {}, {}},
+        ReportCase{"TwoNumbersAreNoReport", "\x1b[8;50t", {}, {}},
+        ReportCase{"FourNumbersAreNoReport", "\x1b[3;1;2;4t", {}, {}},
+        ReportCase{"EmptyNumberIsNoReport", "\x1b[3;;2t", {}, {}},
+        ReportCase{"SixDigitsAreNoReport", "\x1b[8;123456;80t", {}, {}},
+        ReportCase{"OtherReportIsIgnored", "\x1b[4;600;800t", {}, {}},
+        ReportCase{"PrivateMarkerIsNoReport", "\x1b[?3;1;2t", {}, {}}),
+    [](const testing::TestParamInfo<ReportCase>& info) { return std::string(info.param.name); });
+
 TEST(LetterScanCodeTest, MatchesThePcKeyboardRows) {
   const std::string rows[] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
   const int firstScan[] = {0x10, 0x1E, 0x2C};

@@ -178,6 +178,85 @@ TEST_F(TerminalTest, ConsoleIsDrawnAsPrintableTextWithWindowRequests) {
   EXPECT_NE(pty.Drain().find("\x1b[8;40;100t"), std::string::npos) << "window size not given back";
 }
 
+// The size and place the terminal reports when asked at the start are what
+// the end gives back; without reports, the size its driver knew and no move.
+struct GiveBackCase {
+  const char* name;
+  std::string answers;              // what the terminal sends back to the requests
+  bool moved;                       // the console moved the window
+  std::string sizeBack, placeBack;  // expected after the run; empty: not sent
+};
+
+class TerminalGiveBackTest : public TerminalTest,
+                             public testing::WithParamInterface<GiveBackCase> {};
+
+TEST_P(TerminalGiveBackTest, GivesBackTheSizeAndPlaceItHadBeforeTheRun) {
+  const GiveBackCase& c = GetParam();
+  ASSERT_TRUE(StartTerminalOn(pty.slave, pty.slave));
+  EXPECT_NE(pty.Drain().find("\x1b[13t\x1b[18t"), std::string::npos) << "window reports asked";
+  pty.Type(c.answers + "q");
+  EXPECT_EQ(NextKey(), "q") << "the answers are no keys";
+  SetConsoleSize(22, 16);
+  if (c.moved) SetConsoleWindowPos(0, 40);
+  pty.Drain();
+  RestoreTerminal();
+  const std::string out = pty.Drain();
+  const size_t normalScreen = out.find("\x1b[?1049l");
+  ASSERT_NE(normalScreen, std::string::npos);
+  const std::string after = out.substr(normalScreen);
+  EXPECT_NE(after.find(c.sizeBack), std::string::npos) << after;
+  if (c.placeBack.empty()) {
+    EXPECT_EQ(after.find("\x1b[3;"), std::string::npos) << "a move nobody can undo";
+  } else {
+    EXPECT_NE(after.find(c.placeBack), std::string::npos) << after;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Terminal, TerminalGiveBackTest,
+    testing::Values(GiveBackCase{"Reported", "\x1b[3;300;200t\x1b[8;24;80t", true, "\x1b[8;24;80t",
+                                 "\x1b[3;300;200t"},
+                    GiveBackCase{"NotMovedIsNotMovedBack", "\x1b[3;300;200t\x1b[8;24;80t", false,
+                                 "\x1b[8;24;80t", ""},
+                    GiveBackCase{"NoReportsGivesTheDriversSize", "", true, "\x1b[8;40;100t", ""}),
+    [](const testing::TestParamInfo<GiveBackCase>& info) { return std::string(info.param.name); });
+
+// The note goes below the console's rows, only onto rows the terminal has,
+// and the window the console shrank is asked to grow for it.
+struct NoteCase {
+  const char* name;
+  unsigned short terminalRows;
+  bool first, second;  // which of the note's two lines are drawn
+};
+
+class TerminalNoteTest : public TerminalTest, public testing::WithParamInterface<NoteCase> {};
+
+TEST_P(TerminalNoteTest, ShowsTheNoteBelowTheConsoleWhereThereAreRows) {
+  const NoteCase& c = GetParam();
+  winsize size{};
+  size.ws_row = c.terminalRows;
+  size.ws_col = 100;
+  ASSERT_EQ(ioctl(pty.master, TIOCSWINSZ, &size), 0);
+  ASSERT_TRUE(StartTerminalOn(pty.slave, pty.slave));
+  SetConsoleSize(22, 16);
+  PrintText("help");
+  pty.Drain();
+  ShowBelowConsole("first line;\nsecond line");
+  const std::string out = pty.Drain();
+  EXPECT_NE(out.find("\x1b[8;18;22t"), std::string::npos) << "grow request";
+  EXPECT_EQ(out.find("\x1b[17;1Hfirst line;") != std::string::npos, c.first) << out;
+  EXPECT_EQ(out.find("\x1b[18;1Hsecond line") != std::string::npos, c.second) << out;
+  EXPECT_NE(out.find("help"), std::string::npos) << "the console is drawn again";
+}
+
+INSTANTIATE_TEST_SUITE_P(Terminal, TerminalNoteTest,
+                         testing::Values(NoteCase{"RoomForBoth", 40, true, true},
+                                         NoteCase{"RoomForOne", 17, true, false},
+                                         NoteCase{"NoRoom", 16, false, false}),
+                         [](const testing::TestParamInfo<NoteCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
 // What a terminal that cannot place the cursor gets: keys, and not one
 // escape sequence.
 struct TermCase {

@@ -16,6 +16,14 @@ wait_until 10 bash -c '! xdotool search --name "^Gemma 3D-Ugo Marselli \$" >/dev
   fail "the window did not close"
 pass "the close box closes the window"
 
+note_shown() {
+  local text
+  text="$(terminal_text)"
+  [ "$(grep -c '^the window is closed;$' <<<"$text")" = 1 ] && grep -q '^Esc here ends the run$' <<<"$text"
+}
+wait_until 10 note_shown || fail "the terminal does not say the window is closed"
+pass "the terminal says once, below the console, that the window is closed"
+
 # Keys keep being read and generations computed while nothing is shown: the
 # main thread keeps using processor time instead of waiting for the window.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$(program_pid)/task/$(program_pid)/stat"; }

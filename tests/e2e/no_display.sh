@@ -27,3 +27,17 @@ status=$?
 check_message "$E2E_TMP/err"
 [ ! -s "$E2E_TMP/out" ] || fail "unexpected standard output: $(cat "$E2E_TMP/out")"
 pass "without a terminal: status 1 and the same message"
+
+# --help and --version answer without opening a window (none could open here).
+for option in --help --version; do
+  timeout 20 "$LIFE3D" "$option" </dev/null >"$E2E_TMP/out" 2>"$E2E_TMP/err"
+  status=$?
+  [ "$status" = 0 ] || fail "life3d $option: status $status, $(cat "$E2E_TMP/err")"
+  [ ! -s "$E2E_TMP/err" ] || fail "life3d $option wrote to standard error: $(cat "$E2E_TMP/err")"
+done
+timeout 20 "$LIFE3D" --help >"$E2E_TMP/out" 2>&1
+grep -q '^Usage: life3d' "$E2E_TMP/out" && grep -q 'Esc' "$E2E_TMP/out" &&
+  grep -q 'man life3d' "$E2E_TMP/out" || fail "usage lacks the keys, Esc or the manual: $(cat "$E2E_TMP/out")"
+[ "$(timeout 20 "$LIFE3D" ignored --version)" = "life3d $(sed -n 's/^project(life3d VERSION \([0-9.]*\).*/\1/p' "$(dirname "${BASH_SOURCE[0]}")/../../CMakeLists.txt")" ] ||
+  fail "life3d --version: $(timeout 20 "$LIFE3D" --version)"
+pass "--help and --version answer with status 0 and no window"
