@@ -201,6 +201,7 @@ void KeySeeds() {
       {"home_end", "\x1b[H\x1b[F\x1bOH\x1bOF\x1b[Z"},
       {"linux_console", "\x1b[[A\x1b[[E"},
       {"unknown", "\x1b[99~\x1b[?1;2c\x1b[200~x\x1b[<0;3;4M"},
+      {"window_reports", "\x1b[3;300;200t\x1b[8;24;80t\x1b[8;;t\x1b[3;1;2;3;4t\x1b[8;0;0t"},
       {"alt_letters", "\x1bq\x1bQ\x1b"},
       {"double_esc", "\x1b\x1b[A\x1b\x1b"},
       {"interrupted", "\x1b[1\x03\x1b[1\x1b[A\x1b[1;5"},
