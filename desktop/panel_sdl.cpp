@@ -72,9 +72,10 @@ void RenderLegend(Panel& panel) {
     const LegendLine& line = kLegend[static_cast<size_t>(row)];
     int32_t column = 0;
     if (line.swatch != kNoSwatch) {
-      const int32_t side = std::max(1, std::min(2 * panel.cellWidth, panel.cellHeight) - 4);
-      SDL_Rect square{(2 * panel.cellWidth - side) / 2,
-                      row * panel.cellHeight + (panel.cellHeight - side) / 2, side, side};
+      // The square keeps a gap of half a cell before the text.
+      const int32_t side =
+          std::max(1, std::min(kTextIndent * panel.cellWidth * 3 / 4, panel.cellHeight - 4));
+      SDL_Rect square{1, row * panel.cellHeight + (panel.cellHeight - side) / 2, side, side};
       SDL_FillRect(panel.legend, &square, MapColor(panel.legend, SwatchRgb(line.swatch)));
       column = kTextIndent;
     }
