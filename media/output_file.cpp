@@ -111,6 +111,11 @@ int OpenUnnamed(const std::string& folder) {
   return -1;
 }
 
+// File systems without unnamed files say so in one of these ways.
+bool UnnamedRefused(int failure) {
+  return failure == EOPNOTSUPP || failure == EISDIR || failure == EINVAL;
+}
+
 // Gives the unnamed file path's name, replacing a file there in one step.
 int LinkUnnamed(int fd, const std::string& path) {
   const std::string proc = ProcPath(fd);
@@ -182,10 +187,16 @@ bool CheckOutput(const std::string& name, OutputTarget& target, std::string* err
   target.folder = FolderOf(target.path);
   if (stat(target.folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
     return Fail(target, "there is no folder " + target.folder, error);
-  if (faccessat(AT_FDCWD, target.folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+  // The permission bits first, then an unnamed file made and dropped at
+  // once: a file system may refuse what the bits allow (/proc, a read-only
+  // mount). One that has no unnamed files is left to the hidden name.
+  int fd = -1;
+  if (faccessat(AT_FDCWD, target.folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0 ||
+      ((fd = OpenUnnamed(target.folder)) < 0 && !UnnamedRefused(errno)))
     return Fail(target,
                 "its folder " + target.folder + " cannot be written (" + std::strerror(errno) + ")",
                 error);
+  if (fd >= 0) close(fd);
   return true;
 }
 
@@ -201,9 +212,7 @@ bool OpenOutput(const OutputTarget& target, OutputFile& file, std::string* error
   int fd = -1;
   if (naming == OutputNaming::kUnnamedFirst) {
     fd = OpenUnnamed(target.folder);
-    // File systems without unnamed files say so in one of these ways.
-    if (fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-      return Fail(target, std::strerror(errno), error);
+    if (fd < 0 && !UnnamedRefused(errno)) return Fail(target, std::strerror(errno), error);
   }
   if (fd < 0 && (fd = OpenHidden(target.path, file.hiddenPath)) < 0) {
     file.hiddenPath.clear();
