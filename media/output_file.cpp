@@ -29,12 +29,12 @@ bool Fail(const OutputTarget& target, const std::string& reason, std::string* er
 // "" for a regular file, else what the path holds, for a refusal.
 const char* RefusedKind(mode_t mode) {
   if (S_ISREG(mode)) return "";
-  if (S_ISDIR(mode)) return "it is a folder";
-  if (S_ISCHR(mode) || S_ISBLK(mode)) return "it is a device";
-  if (S_ISFIFO(mode)) return "it is a FIFO (give - to write to standard output)";
-  if (S_ISSOCK(mode)) return "it is a socket";
-  if (S_ISLNK(mode)) return "it is a symbolic link";
-  return "it is not a regular file";
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  if (S_ISFIFO(mode)) return "a FIFO";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISLNK(mode)) return "a symbolic link";
+  return "not a regular file";
 }
 
 std::string FolderOf(const std::string& path) {
@@ -177,7 +177,12 @@ bool CheckOutput(const std::string& name, OutputTarget& target, std::string* err
       return Fail(target, std::strerror(errno), error);
     }
     if (!S_ISLNK(info.st_mode)) {
-      if (*RefusedKind(info.st_mode)) return Fail(target, RefusedKind(info.st_mode), error);
+      const std::string kind = RefusedKind(info.st_mode);
+      if (!kind.empty())
+        return Fail(
+            target,
+            "it is " + kind + (S_ISFIFO(info.st_mode) ? " (give - for standard output)" : ""),
+            error);
       break;
     }
     if (hops == kMaxLinkHops || !FollowLink(target.path))
@@ -252,7 +257,7 @@ bool CommitOutput(OutputFile& file, std::string* error) {
   if (fsync(file.fd) != 0) {
     reason = std::strerror(errno);
   } else if (lstat(target.path.c_str(), &info) == 0 && *RefusedKind(info.st_mode)) {
-    reason = std::string(RefusedKind(info.st_mode)) + " now";  // changed during the run
+    reason = std::string("it has become ") + RefusedKind(info.st_mode);  // during the run
   } else if (file.hiddenPath.empty() ? LinkUnnamed(file.fd, target.path) != 0
                                      : rename(file.hiddenPath.c_str(), target.path.c_str()) != 0) {
     reason = std::strerror(errno);
