@@ -1,15 +1,10 @@
 #include "media/png_writer.h"
 
 #include <png.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
+#include <cctype>
 #include <csetjmp>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <vector>
+#include <new>
 
 namespace life3d {
 
@@ -19,35 +14,41 @@ void SetError(std::string* error, const std::string& text) {
   if (error) *error = text;
 }
 
+// Everything that lives across the setjmp is held here, outside the frame
+// that longjmp unwinds.
+struct PngJob {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  std::vector<uint8_t>* bytes = nullptr;
+  std::string message;
+  std::vector<png_byte> row;
+};
+
 // libpng reports failures by longjmp; the message is kept for the caller.
 void OnPngError(png_structp png, png_const_charp message) {
-  auto* text = static_cast<std::string*>(png_get_error_ptr(png));
-  if (text) *text = message;
+  auto* job = static_cast<PngJob*>(png_get_error_ptr(png));
+  job->message = message;
   png_longjmp(png, 1);
 }
 
 void OnPngWarning(png_structp, png_const_charp) {}
 
-// The process's file creation mask, which mkstemp does not apply.
-mode_t CurrentUmask() {
-  const mode_t mask = umask(0);
-  umask(mask);
-  return mask;
+void AppendBytes(png_structp png, png_bytep data, png_size_t size) {
+  auto* job = static_cast<PngJob*>(png_get_io_ptr(png));
+  bool grown = true;
+  try {
+    job->bytes->insert(job->bytes->end(), data, data + size);
+  } catch (const std::bad_alloc&) {
+    grown = false;  // no exception may cross libpng's C frames
+  }
+  if (!grown) png_error(png, "out of memory");
 }
 
-// Everything that lives across the setjmp is held here, outside the frame
-// that longjmp unwinds.
-struct PngJob {
-  FILE* file = nullptr;
-  png_structp png = nullptr;
-  png_infop info = nullptr;
-  std::string message;
-  std::vector<png_byte> row;
-};
+void FlushNothing(png_structp) {}
 
 bool Encode(PngJob& job, const DrawingSurface& surface) {
   if (setjmp(png_jmpbuf(job.png))) return false;
-  png_init_io(job.png, job.file);
+  png_set_write_fn(job.png, &job, AppendBytes, FlushNothing);
   png_set_IHDR(job.png, job.info, static_cast<png_uint_32>(surface.width),
                static_cast<png_uint_32>(surface.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -65,49 +66,59 @@ bool Encode(PngJob& job, const DrawingSurface& surface) {
   return true;
 }
 
+bool EndsInPng(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.size() <= 4) return false;  // ".png" alone is a hidden name, not a picture's
+  std::string ending = name.substr(name.size() - 4);
+  for (char& c : ending) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ending == ".png";
+}
+
 }  // namespace
 
-bool WritePng(const DrawingSurface& surface, const std::string& path, std::string* error) {
+bool CheckPngOutput(const std::string& path, OutputTarget& target, std::string* error) {
+  if (path != "-" && !EndsInPng(path)) {
+    SetError(error, "cannot write " + path + ": the name must end in .png");
+    return false;
+  }
+  return CheckOutput(path, target, error);
+}
+
+bool EncodePng(const DrawingSurface& surface, std::vector<uint8_t>& bytes, std::string* error) {
+  bytes.clear();
   if (surface.width <= 0 || surface.height <= 0 ||
       surface.image.size() < static_cast<size_t>(surface.width) * surface.height) {
     SetError(error, "the surface holds no image");
     return false;
   }
   PngJob job;
+  job.bytes = &bytes;
   job.row.resize(static_cast<size_t>(surface.width) * 3);
-  // The picture goes to a temporary file beside the target and is renamed
-  // only once complete: a failure leaves no half-written file, and an
-  // earlier file of that name stays as it was.
-  std::string temporary = path + ".XXXXXX";
-  const int fd = mkstemp(temporary.data());
-  if (fd >= 0) {
-    fchmod(fd, 0644 & ~CurrentUmask());
-    job.file = fdopen(fd, "wb");
-    if (!job.file) close(fd);
-  }
-  if (!job.file) {
-    SetError(error, "cannot open " + path + ": " + std::strerror(errno));
-    if (fd >= 0) std::remove(temporary.c_str());
-    return false;
-  }
-  job.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job.message, OnPngError, OnPngWarning);
+  job.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &job, OnPngError, OnPngWarning);
   if (job.png) job.info = png_create_info_struct(job.png);
-  bool ok = job.png && job.info && Encode(job, surface);
+  const bool ok = job.png && job.info && Encode(job, surface);
   if (job.png) png_destroy_write_struct(&job.png, job.info ? &job.info : nullptr);
-  if (std::fclose(job.file) != 0 && ok) {
-    job.message = std::strerror(errno);
-    ok = false;
-  }
-  if (ok && std::rename(temporary.c_str(), path.c_str()) != 0) {
-    job.message = std::strerror(errno);
-    ok = false;
-  }
   if (!ok) {
-    SetError(error, "cannot write " + path + ": " +
+    SetError(error, "cannot make the PNG: " +
                         (job.message.empty() ? std::string("out of memory") : job.message));
-    std::remove(temporary.c_str());
+    bytes.clear();
   }
   return ok;
+}
+
+bool WritePng(const DrawingSurface& surface, const std::string& path, std::string* error) {
+  OutputTarget target;
+  std::vector<uint8_t> bytes;
+  OutputFile file;
+  if (!CheckPngOutput(path, target, error) || !EncodePng(surface, bytes, error) ||
+      !OpenOutput(target, file, error))
+    return false;
+  if (!WriteOutput(file, bytes.data(), bytes.size(), error)) {
+    AbandonOutput(file);
+    return false;
+  }
+  return CommitOutput(file, error);
 }
 
 }  // namespace life3d

@@ -1,15 +1,26 @@
-// Writing a drawing surface's image to a PNG file (8-bit RGB), for the
-// headless tool and for looking at frames drawn in tests.
+// Writing a drawing surface's image as a PNG (8-bit RGB), for the headless
+// tool and for looking at frames drawn in tests. The file itself is written
+// through media/output_file.h: checked first, in place only when complete.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
+#include "media/output_file.h"
 #include "platform/surface.h"
 
 namespace life3d {
 
-// Writes the image of surface to path. On failure returns false and, when
-// error is given, a one-line reason.
+// Checks that path can take a PNG: a name ending in .png (any letter case),
+// or "-" for standard output, that CheckOutput accepts. False with a one-line
+// reason.
+bool CheckPngOutput(const std::string& path, OutputTarget& target, std::string* error);
+// The PNG file of surface's image, in memory. False with a reason when the
+// surface holds no image or memory runs out.
+bool EncodePng(const DrawingSurface& surface, std::vector<uint8_t>& bytes, std::string* error);
+// Checks path, encodes the image and commits the file. On failure returns
+// false and, when error is given, a one-line reason; path is then as it was.
 bool WritePng(const DrawingSurface& surface, const std::string& path, std::string* error);
 
 }  // namespace life3d

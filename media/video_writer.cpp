@@ -13,18 +13,21 @@ extern "C" {
 #include <cctype>
 #include <cerrno>
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <utility>
-#include <vector>
+
+#include "media/output_file.h"
 
 namespace life3d {
 
 struct VideoWriter {
   VideoFormat format = VideoFormat::kMkv;
-  std::string path, tempPath;
+  std::string name;  // the output as messages name it
   int32_t width = 0, height = 0;
+  OutputFile file;
+  AVIOContext* io = nullptr;  // the muxer's writes into file; null once finished
   AVFormatContext* muxer = nullptr;
   AVCodecContext* encoder = nullptr;
   AVStream* stream = nullptr;
@@ -34,7 +37,8 @@ struct VideoWriter {
   AVPacket* packet = nullptr;
   SwsContext* convert = nullptr;  // null for .mkv, whose frames take the pixels as they are
   int64_t count = 0;              // frames added
-  bool done = false;              // finished or abandoned: the temporary file is gone
+  bool finished = false;          // the encoder drained and the index written
+  bool done = false;              // committed or abandoned: nothing more to do
 };
 
 namespace {
@@ -151,40 +155,89 @@ bool Encode(VideoWriter& video, const AVFrame* frame, std::string* error) {
     video.packet->stream_index = video.stream->index;
     ret = av_write_frame(video.muxer, video.packet);
     av_packet_unref(video.packet);
-    if (ret < 0) return Fail(video, "cannot write " + video.path, ret, error);
+    if (ret < 0) return Fail(video, "cannot write " + video.name, ret, error);
   }
 }
 
-// Reserves a fresh name beside path, with the permissions a new file of the
-// user's would have (mkstemp makes it private).
-bool MakeTemporaryFile(const std::string& path, std::string& tempPath, std::string* error) {
+// The size of FFmpeg's own file buffers, so the muxer writes in the same steps.
+constexpr int kIoBufferSize = 32768;
+
+int WritePacket(void* opaque, uint8_t* data, int size) {
+  const int failure = WriteAll(*static_cast<const int*>(opaque), data, static_cast<size_t>(size));
+  return failure ? AVERROR(failure) : size;
+}
+
+int64_t SeekFile(void* opaque, int64_t offset, int whence) {
+  const int fd = *static_cast<const int*>(opaque);
   struct stat info;
-  if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-    SetError(error, "cannot write " + path + ": it is a folder");
-    return false;
-  }
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::vector<char> pattern(folder.begin(), folder.end());
-  const std::string rest = "." + name + ".XXXXXX";
-  pattern.insert(pattern.end(), rest.begin(), rest.end());
-  pattern.push_back('\0');
-  const int fd = mkstemp(pattern.data());
-  if (fd < 0) {
-    SetError(error, "cannot write " + path + ": " + std::strerror(errno));
-    return false;
-  }
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  close(fd);
-  tempPath = pattern.data();
-  return true;
+  if (whence == AVSEEK_SIZE) return fstat(fd, &info) == 0 ? info.st_size : AVERROR(errno);
+  const off_t at = lseek(fd, offset, whence & ~AVSEEK_FORCE);
+  return at < 0 ? AVERROR(errno) : at;
+}
+
+// The muxer's second look at its own output (.mp4's faststart moves the
+// index to the front in the trailer): a read context over the same
+// descriptor, reading with pread at a position of its own, so the writing
+// context's file offset is left alone.
+struct ReadBack {
+  int fd = -1;
+  int64_t at = 0;
+};
+
+int ReadPacket(void* opaque, uint8_t* data, int size) {
+  auto& back = *static_cast<ReadBack*>(opaque);
+  ssize_t n;
+  do n = pread(back.fd, data, static_cast<size_t>(size), back.at);
+  while (n < 0 && errno == EINTR);
+  if (n < 0) return AVERROR(errno);
+  if (n == 0) return AVERROR_EOF;
+  back.at += n;
+  return static_cast<int>(n);
+}
+
+int64_t SeekReadBack(void* opaque, int64_t offset, int whence) {
+  auto& back = *static_cast<ReadBack*>(opaque);
+  whence &= ~AVSEEK_FORCE;
+  struct stat info;
+  if ((whence == AVSEEK_SIZE || whence == SEEK_END) && fstat(back.fd, &info) != 0)
+    return AVERROR(errno);
+  if (whence == AVSEEK_SIZE) return info.st_size;
+  const int64_t from = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? back.at : info.st_size;
+  if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return AVERROR(EINVAL);
+  if (from + offset < 0) return AVERROR(EINVAL);
+  return back.at = from + offset;
+}
+
+void FreeIo(AVIOContext** io) {
+  if (!*io) return;
+  av_freep(&(*io)->buffer);
+  avio_context_free(io);
+}
+
+int OpenReadBack(AVFormatContext* muxer, AVIOContext** pb, const char*, int flags, AVDictionary**) {
+  // A nested muxer may call here with its own context; the opaque is the same.
+  const auto* video = static_cast<const VideoWriter*>(muxer->opaque);
+  if (!video || (flags & AVIO_FLAG_WRITE)) return AVERROR(ENOSYS);
+  auto* back = new (std::nothrow) ReadBack{video->file.fd, 0};
+  auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
+  *pb = back && buffer
+            ? avio_alloc_context(buffer, kIoBufferSize, 0, back, ReadPacket, nullptr, SeekReadBack)
+            : nullptr;
+  if (*pb) return 0;
+  av_free(buffer);
+  delete back;
+  return AVERROR(ENOMEM);
+}
+
+int CloseReadBack(AVFormatContext*, AVIOContext* pb) {
+  delete static_cast<ReadBack*>(pb->opaque);
+  FreeIo(&pb);
+  return 0;
 }
 
 bool CheckSettings(const std::string& path, const FormatInfo& info, const VideoSettings& settings,
                    std::string* error) {
+  const std::string name = path == "-" ? "a video on standard output (.mkv)" : path;
   if (settings.width <= 0 || settings.height <= 0) {
     SetError(error, "a video frame needs a positive width and height");
     return false;
@@ -200,7 +253,7 @@ bool CheckSettings(const std::string& path, const FormatInfo& info, const VideoS
     return false;
   }
   if (info.maxQuality == 0 && settings.quality >= 0) {
-    SetError(error, path + " is lossless and takes no quality");
+    SetError(error, name + " is lossless and takes no quality");
     return false;
   }
   if (settings.quality > info.maxQuality) {
@@ -219,8 +272,8 @@ bool StartEncoder(VideoWriter& video, const FormatInfo& info, const VideoSetting
     SetError(error, std::string("this FFmpeg has no ") + info.encoder + " encoder");
     return false;
   }
-  int ret =
-      avformat_alloc_output_context2(&video.muxer, nullptr, info.muxer, video.tempPath.c_str());
+  int ret = avformat_alloc_output_context2(&video.muxer, nullptr, info.muxer,
+                                           video.file.target.path.c_str());
   if (ret < 0) return Fail(video, std::string("cannot make a ") + info.muxer + " file", ret, error);
   // No creation time, writing-library version or random ids in the file: the
   // same frames give the same bytes.
@@ -281,15 +334,30 @@ bool StartEncoder(VideoWriter& video, const FormatInfo& info, const VideoSetting
   return true;
 }
 
+// The muxer writes through the output file's descriptor; a pipe cannot seek
+// back, so standard output gets a context without a seek, and the muxer then
+// writes a stream that needs none.
 bool StartFile(VideoWriter& video, std::string* error) {
-  int ret = avio_open(&video.muxer->pb, video.tempPath.c_str(), AVIO_FLAG_WRITE);
-  if (ret < 0) return Fail(video, "cannot write " + video.path, ret, error);
+  auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
+  video.io = buffer
+                 ? avio_alloc_context(buffer, kIoBufferSize, 1, &video.file.fd, nullptr,
+                                      WritePacket, video.file.target.toStdout ? nullptr : SeekFile)
+                 : nullptr;
+  if (!video.io) {
+    av_free(buffer);
+    return Fail(video, "cannot write " + video.name, AVERROR(ENOMEM), error);
+  }
+  video.muxer->pb = video.io;
+  video.muxer->flags |= AVFMT_FLAG_CUSTOM_IO;
+  video.muxer->opaque = &video;
+  video.muxer->io_open = OpenReadBack;
+  video.muxer->io_close2 = CloseReadBack;
   AVDictionary* options = nullptr;
   // The index first, so a player can start a shared clip before it has all of it.
   if (video.format == VideoFormat::kMp4) av_dict_set(&options, "movflags", "+faststart", 0);
-  ret = avformat_write_header(video.muxer, &options);
+  const int ret = avformat_write_header(video.muxer, &options);
   av_dict_free(&options);
-  if (ret < 0) return Fail(video, "cannot write " + video.path, ret, error);
+  if (ret < 0) return Fail(video, "cannot write " + video.name, ret, error);
   return true;
 }
 
@@ -335,20 +403,22 @@ VideoFile OpenVideo(const std::string& path, const VideoSettings& settings, std:
   std::call_once(quietLibraries, [] { av_log_set_callback(KeepLibraryError); });
   ClearLibraryError();
 
-  VideoFormat format;
-  if (!FindVideoFormat(path, format)) {
+  VideoFormat format = VideoFormat::kMkv;
+  if (path != "-" && !FindVideoFormat(path, format)) {
     SetError(error, "cannot record " + path + ": the name must end in .mp4, .webm or .mkv");
     return nullptr;
   }
   const FormatInfo& info = InfoOf(format);
-  if (!CheckSettings(path, info, settings, error)) return nullptr;
+  OutputTarget target;
+  if (!CheckSettings(path, info, settings, error) || !CheckOutput(path, target, error))
+    return nullptr;
 
   VideoFile video(new VideoWriter);
   video->format = format;
-  video->path = path;
+  video->name = DescribeOutput(target);
   video->width = settings.width;
   video->height = settings.height;
-  if (!MakeTemporaryFile(path, video->tempPath, error)) {
+  if (!OpenOutput(target, video->file, error)) {
     video->done = true;  // nothing was made
     return nullptr;
   }
@@ -357,8 +427,8 @@ VideoFile OpenVideo(const std::string& path, const VideoSettings& settings, std:
 }
 
 bool AddVideoFrame(VideoWriter& video, std::span<const uint32_t> pixels, std::string* error) {
-  if (video.done) {
-    SetError(error, "the recording of " + video.path + " has ended");
+  if (video.done || video.finished) {
+    SetError(error, "the recording of " + video.name + " has ended");
     return false;
   }
   if (pixels.size() != static_cast<size_t>(video.width) * video.height) {
@@ -387,29 +457,39 @@ bool AddVideoFrame(VideoWriter& video, std::span<const uint32_t> pixels, std::st
 }
 
 bool FinishVideo(VideoWriter& video, std::string* error) {
-  if (video.done) {
-    SetError(error, "the recording of " + video.path + " has ended");
+  if (video.done || video.finished) {
+    SetError(error, "the recording of " + video.name + " has ended");
     return false;
   }
   if (!Encode(video, nullptr, error)) return false;
   int ret = av_write_trailer(video.muxer);
-  if (ret < 0) return Fail(video, "cannot write " + video.path, ret, error);
-  ret = avio_closep(&video.muxer->pb);
-  if (ret < 0) return Fail(video, "cannot write " + video.path, ret, error);
-  if (std::rename(video.tempPath.c_str(), video.path.c_str()) != 0) {
-    SetError(error, "cannot write " + video.path + ": " + std::strerror(errno));
-    AbandonVideo(video);
+  if (ret >= 0) {
+    avio_flush(video.io);
+    ret = video.io->error;
+  }
+  if (ret < 0) return Fail(video, "cannot write " + video.name, ret, error);
+  video.muxer->pb = nullptr;
+  FreeIo(&video.io);
+  video.finished = true;
+  return true;
+}
+
+bool CommitVideo(VideoWriter& video, std::string* error) {
+  if (video.done || !video.finished) {
+    SetError(error,
+             "the recording of " + video.name + (video.done ? " has ended" : " is not finished"));
     return false;
   }
   video.done = true;
-  return true;
+  return CommitOutput(video.file, error);
 }
 
 void AbandonVideo(VideoWriter& video) {
   if (video.done) return;
   video.done = true;
-  if (video.muxer && video.muxer->pb) avio_closep(&video.muxer->pb);
-  std::remove(video.tempPath.c_str());
+  if (video.muxer) video.muxer->pb = nullptr;
+  FreeIo(&video.io);
+  AbandonOutput(video.file);
 }
 
 int64_t VideoFrameCount(const VideoWriter& video) {

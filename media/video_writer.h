@@ -4,9 +4,10 @@
 //   .webm  VP9 in yuv420p; quality is libvpx's CRF, 0..63
 //   .mkv   FFV1 in RGB, lossless: the decoded frames are exactly the pixels
 //          given, and the same frames always give the same bytes
-// The file is written under a temporary name in the same folder and renamed
-// only by a successful FinishVideo, so a recording that fails or is abandoned
-// leaves nothing behind.
+// The path "-" is standard output, which takes the .mkv format, streamed:
+// written as it comes, without seeking back. A file is written through
+// media/output_file.h, into an unnamed file that only CommitVideo puts in
+// place, so a recording that fails, is abandoned or is killed leaves nothing.
 #pragma once
 
 #include <cstdint>
@@ -40,9 +41,9 @@ bool FindVideoFormat(std::string_view path, VideoFormat& format);
 int32_t DefaultVideoQuality(VideoFormat format);
 int32_t MaxVideoQuality(VideoFormat format);
 
-// Creates the temporary file beside path and starts the encoder. On failure
+// Checks path, opens its unnamed file and starts the encoder. On failure
 // returns null with a one-line reason (an unknown extension, a size, rate or
-// quality the format cannot take, a folder that cannot be written, an encoder
+// quality the format cannot take, a path that CheckOutput refuses, an encoder
 // that will not start) and leaves no file.
 VideoFile OpenVideo(const std::string& path, const VideoSettings& settings, std::string* error);
 // Encodes the next frame: width * height pixels, row-major, 0x00RRGGBB as the
@@ -50,10 +51,13 @@ VideoFile OpenVideo(const std::string& path, const VideoSettings& settings, std:
 // with a reason when the encoder or the disk fails; the recording is then
 // abandoned and later calls fail too.
 bool AddVideoFrame(VideoWriter& video, std::span<const uint32_t> pixels, std::string* error);
-// Drains the encoder, writes the index, closes the file and renames it to
-// path. On failure returns false with a reason and removes the file.
+// Drains the encoder and writes the index: the file is complete but not yet
+// at its path. On failure returns false with a reason and abandons it.
 bool FinishVideo(VideoWriter& video, std::string* error);
-// Stops the encoder and removes the temporary file.
+// Puts the finished file at its path (see CommitOutput). On failure returns
+// false with a reason, and the path is as it was.
+bool CommitVideo(VideoWriter& video, std::string* error);
+// Stops the encoder and removes the unfinished file.
 void AbandonVideo(VideoWriter& video);
 // Frames added so far.
 int64_t VideoFrameCount(const VideoWriter& video);

@@ -1,16 +1,22 @@
 // life3d-render: runs the program's start-up and main loop without a window or
 // a console, with keys from the command line, and writes the last frame as a
 // PNG, every frame as a video, or times the stages of a pass.
+//
+// Sections: usage text; options (a table of rows, one parser each); keys;
+// the timed pass of --bench; stop signals; progress line; the run and its
+// commit in main.
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cfloat>
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <span>
 #include <string>
@@ -48,20 +54,29 @@ constexpr char kUsage[] =
     "                   that pass's frame), \\xHH the byte HH, \\\\ a backslash,\n"
     "                   \\0 then a key the two-byte key 0 + that byte (\\0H is\n"
     "                   Up); a blank is a pass with a key that does nothing\n"
-    "  --out FILE.png   write the last frame drawn to FILE.png\n"
+    "  --out FILE.png   write the last frame drawn to FILE.png; --out - writes\n"
+    "                   the PNG to standard output (a pipe or a file, not a terminal)\n"
     "  --video FILE     write every frame drawn, the first one included, as a\n"
     "                   video: FILE.mp4 (H.264), FILE.webm (VP9) or FILE.mkv\n"
-    "                   (FFV1, lossless: exactly the pictures --out writes)\n"
+    "                   (FFV1, lossless: exactly the pictures --out writes);\n"
+    "                   --video - streams the .mkv to standard output\n"
     "  --fps N          frames per second of the video, 1 to 1000 (default 60)\n"
     "  --quality Q      constant quality of .mp4 (0..51, default 23) or .webm\n"
     "                   (0..63, default 31); lower is better and larger\n"
     "  --quiet          no progress line while a video is written\n"
     "  --pause          pause in each pass as the program does (10 ms), which\n"
     "                   leaves the caches as cold as they are in a real run\n"
-    "  --bench          print the median milliseconds per pass of each stage\n"
-    "                   (default 100 passes)\n"
+    "  --bench          print the median milliseconds per pass of each stage and\n"
+    "                   of the whole pass, and the passes per second (default\n"
+    "                   100 passes)\n"
     "  --version        show the version\n"
     "  --help           show this text\n"
+    "\n"
+    "One of --out, --video and --bench is needed, and each option is given at\n"
+    "most once. Numbers are plain decimals (43200.25, -136). Every path is\n"
+    "checked before the run (a folder, device, FIFO or socket is refused; a\n"
+    "link is followed) and a file appears only once complete: a failure or a\n"
+    "signal (SIGINT, SIGTERM, SIGHUP: status 128 + N) leaves none.\n"
     "\n"
     "Examples:\n"
     "  life3d-render --seed 43200.25 --passes 10 --size 960x540 --out frame.png\n"
@@ -132,25 +147,166 @@ bool ParseKeys(std::string_view text, std::vector<std::string>& keys) {
   return true;
 }
 
-bool ParseDouble(std::string_view text, double& value) {
-  const std::string s(text);
-  if (s.empty() || s.find_first_of(" \t\n") != std::string::npos) return false;
-  char* end = nullptr;
-  errno = 0;
-  value = std::strtod(s.c_str(), &end);
-  return errno == 0 && *end == '\0' && std::isfinite(value);
+bool IsDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Plain decimal only: digits with an optional fraction, and a leading '-'
+// where negatives make sense. No blanks, '+', hex, exponents, inf or nan, so
+// a value reads the same to a person as to the program.
+bool ParseDecimal(std::string_view text, bool negative, double& value) {
+  std::string_view body = text;
+  if (negative && body.starts_with('-')) body.remove_prefix(1);
+  const size_t dot = body.find('.');
+  if (!IsDigits(body.substr(0, dot)) ||
+      (dot != std::string_view::npos && !IsDigits(body.substr(dot + 1))))
+    return false;
+  value = std::strtod(std::string(text).c_str(), nullptr);
+  return std::isfinite(value);
 }
 
 bool ParseCount(std::string_view text, long lo, long hi, long& value) {
-  const std::string s(text);
-  if (s.empty() || s.find_first_not_of("0123456789") != std::string::npos) return false;
+  if (!IsDigits(text)) return false;
   errno = 0;
-  value = std::strtol(s.c_str(), nullptr, 10);
+  value = std::strtol(std::string(text).c_str(), nullptr, 10);
   return errno == 0 && value >= lo && value <= hi;
+}
+
+// One option's parser: takes its value (empty for a switch) into options, or
+// says what it wants in error.
+using ParseOption = bool (*)(std::string_view value, Options& options, std::string& error);
+
+bool Refuse(std::string& error, const char* wants, std::string_view value) {
+  error = std::string(wants) + ", not '" + std::string(value) + "'";
+  return false;
+}
+
+bool ParseSeed(std::string_view value, Options& o, std::string& error) {
+  return (ParseDecimal(value, false, o.seed) && o.seed < 86400) ||
+         Refuse(error, "--seed wants seconds since midnight, 0 <= SECONDS < 86400", value);
+}
+
+bool ParsePasses(std::string_view value, Options& o, std::string& error) {
+  return ParseCount(value, 0, 100000000, o.passes) ||
+         Refuse(error, "--passes wants a whole number from 0 to 100000000", value);
+}
+
+bool ParseSize(std::string_view value, Options& o, std::string& error) {
+  const size_t x = value.find('x');
+  long w = 0, h = 0;
+  if (x == std::string_view::npos || !ParseCount(value.substr(0, x), 1, 16384, w) ||
+      !ParseCount(value.substr(x + 1), 1, 16384, h))
+    return Refuse(error, "--size wants WxH with each side from 1 to 16384", value);
+  o.width = static_cast<int32_t>(w);
+  o.height = static_cast<int32_t>(h);
+  return true;
+}
+
+bool ParseAngles(std::string_view value, Options& o, std::string& error) {
+  double a[3];
+  std::string_view rest = value;
+  for (int i = 0; i < 3; ++i) {
+    const size_t comma = rest.find(',');
+    if ((i == 2) != (comma == std::string_view::npos) ||
+        !ParseDecimal(rest.substr(0, comma), true, a[i]))
+      return Refuse(error, "--angles wants three numbers X,Y,Z in degrees", value);
+    if (std::fabs(a[i]) > FLT_MAX)
+      return Refuse(error, "--angles wants angles a 32-bit float can hold", value);
+    if (i < 2) rest = rest.substr(comma + 1);
+  }
+  o.angles = true;
+  o.angleX = static_cast<float>(a[0]);
+  o.angleY = static_cast<float>(a[1]);
+  o.angleZ = static_cast<float>(a[2]);
+  return true;
+}
+
+bool ParseKeysOption(std::string_view value, Options& o, std::string& error) {
+  return ParseKeys(value, o.keys) ||
+         Refuse(error, "--keys wants key bytes, \\e, \\xHH, \\\\ or \\0 and a key", value);
+}
+
+bool ParseFileName(std::string_view value, std::string& name, const char* option,
+                   std::string& error) {
+  name = std::string(value);
+  if (name.empty()) error = std::string(option) + " wants a file name";
+  return !name.empty();
+}
+
+bool ParseOut(std::string_view value, Options& o, std::string& error) {
+  return ParseFileName(value, o.out, "--out", error);
+}
+
+bool ParseVideo(std::string_view value, Options& o, std::string& error) {
+  return ParseFileName(value, o.video, "--video", error);
+}
+
+bool ParseFps(std::string_view value, Options& o, std::string& error) {
+  return ParseCount(value, 1, 1000, o.fps) ||
+         Refuse(error, "--fps wants a whole number from 1 to 1000", value);
+}
+
+bool ParseQuality(std::string_view value, Options& o, std::string& error) {
+  return ParseCount(value, 0, 63, o.quality) ||
+         Refuse(error, "--quality wants a whole number from 0 to 63", value);
+}
+
+// Switches: the member each one sets.
+template <bool Options::*kSwitch>
+bool SetSwitch(std::string_view, Options& o, std::string&) {
+  o.*kSwitch = true;
+  return true;
+}
+
+struct OptionRow {
+  const char* name;
+  bool takesValue;
+  ParseOption parse;
+};
+
+constexpr OptionRow kOptions[] = {
+    {"--help", false, SetSwitch<&Options::help>},
+    {"--version", false, SetSwitch<&Options::version>},
+    {"--seed", true, ParseSeed},
+    {"--passes", true, ParsePasses},
+    {"--size", true, ParseSize},
+    {"--quick", false, SetSwitch<&Options::quick>},
+    {"--no-center", false, SetSwitch<&Options::noCenter>},
+    {"--angles", true, ParseAngles},
+    {"--keys", true, ParseKeysOption},
+    {"--out", true, ParseOut},
+    {"--video", true, ParseVideo},
+    {"--fps", true, ParseFps},
+    {"--quality", true, ParseQuality},
+    {"--quiet", false, SetSwitch<&Options::quiet>},
+    {"--pause", false, SetSwitch<&Options::pause>},
+    {"--bench", false, SetSwitch<&Options::bench>},
+};
+constexpr size_t kOptionCount = sizeof kOptions / sizeof kOptions[0];
+
+// The options that do not go together, and an output to write.
+bool CheckCombination(const Options& options, std::string& error) {
+  if (options.help || options.version) return true;
+  if (options.bench && options.passes == 0)
+    error = "--bench needs at least one pass";
+  else if (options.bench && !options.keys.empty())
+    error = "--bench times passes without keys; leave --keys out";
+  else if (options.bench && !options.video.empty())
+    error = "--bench times passes without writing them; leave --video out";
+  else if (options.bench && options.out == "-")
+    error = "--bench prints on standard output; give --out a file name";
+  else if (options.video.empty() && (options.fps >= 0 || options.quality >= 0 || options.quiet))
+    error = "--fps, --quality and --quiet are for --video";
+  else if (options.out == "-" && options.video == "-")
+    error = "--out - and --video - cannot share standard output";
+  else if (!options.bench && options.out.empty() && options.video.empty())
+    error = "nothing to write: give --out FILE.png, --video FILE or --bench";
+  return error.empty();
 }
 
 // Fills options from argv; on a bad option returns false with the reason.
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
+  bool seen[kOptionCount] = {};
   for (int k = 1; k < argc; ++k) {
     std::string_view arg = argv[k];
     std::string_view value;
@@ -160,140 +316,33 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
       arg = arg.substr(0, eq);
       hasValue = true;
     }
-    auto needValue = [&]() -> bool {
-      if (hasValue) return true;
-      if (k + 1 >= argc) {
-        error = std::string(arg) + " needs a value";
-        return false;
-      }
-      value = argv[++k];
-      return true;
-    };
-    auto noValue = [&]() -> bool {
-      if (hasValue) error = std::string(arg) + " takes no value";
-      return !hasValue;
-    };
-    auto needFileName = [&](std::string& name) -> bool {
-      if (!needValue()) return false;
-      if (value.empty()) {
-        error = std::string(arg) + " wants a file name";
-        return false;
-      }
-      name = std::string(value);
-      return true;
-    };
-
-    if (arg == "--help" || arg == "-h") {
-      if (!noValue()) return false;
-      options.help = true;
-    } else if (arg == "--version") {
-      if (!noValue()) return false;
-      options.version = true;
-    } else if (arg == "--quick") {
-      if (!noValue()) return false;
-      options.quick = true;
-    } else if (arg == "--no-center") {
-      if (!noValue()) return false;
-      options.noCenter = true;
-    } else if (arg == "--bench") {
-      if (!noValue()) return false;
-      options.bench = true;
-    } else if (arg == "--pause") {
-      if (!noValue()) return false;
-      options.pause = true;
-    } else if (arg == "--quiet") {
-      if (!noValue()) return false;
-      options.quiet = true;
-    } else if (arg == "--seed") {
-      if (!needValue()) return false;
-      if (!ParseDouble(value, options.seed) || options.seed < 0 || options.seed >= 86400) {
-        error = "--seed wants seconds since midnight, 0 <= SECONDS < 86400, not '" +
-                std::string(value) + "'";
-        return false;
-      }
-    } else if (arg == "--passes") {
-      if (!needValue()) return false;
-      if (!ParseCount(value, 0, 100000000, options.passes)) {
-        error =
-            "--passes wants a whole number from 0 to 100000000, not '" + std::string(value) + "'";
-        return false;
-      }
-    } else if (arg == "--size") {
-      if (!needValue()) return false;
-      const size_t x = value.find('x');
-      long w = 0, h = 0;
-      if (x == std::string_view::npos || !ParseCount(value.substr(0, x), 1, 16384, w) ||
-          !ParseCount(value.substr(x + 1), 1, 16384, h)) {
-        error = "--size wants WxH with each side from 1 to 16384, not '" + std::string(value) + "'";
-        return false;
-      }
-      options.width = static_cast<int32_t>(w);
-      options.height = static_cast<int32_t>(h);
-    } else if (arg == "--angles") {
-      if (!needValue()) return false;
-      double a[3];
-      std::string_view rest = value;
-      bool ok = true;
-      for (int i = 0; i < 3 && ok; ++i) {
-        const size_t comma = rest.find(',');
-        const bool last = i == 2;
-        if (last != (comma == std::string_view::npos)) ok = false;
-        ok = ok && ParseDouble(rest.substr(0, comma), a[i]);
-        if (!last && ok) rest = rest.substr(comma + 1);
-      }
-      if (!ok) {
-        error = "--angles wants three numbers X,Y,Z in degrees, not '" + std::string(value) + "'";
-        return false;
-      }
-      options.angles = true;
-      options.angleX = static_cast<float>(a[0]);
-      options.angleY = static_cast<float>(a[1]);
-      options.angleZ = static_cast<float>(a[2]);
-    } else if (arg == "--keys") {
-      if (!needValue()) return false;
-      if (!ParseKeys(value, options.keys)) {
-        error = "--keys wants key bytes, \\e, \\xHH, \\\\ or \\0 and a key, not '" +
-                std::string(value) + "'";
-        return false;
-      }
-    } else if (arg == "--out") {
-      if (!needFileName(options.out)) return false;
-    } else if (arg == "--video") {
-      if (!needFileName(options.video)) return false;
-    } else if (arg == "--fps") {
-      if (!needValue()) return false;
-      if (!ParseCount(value, 1, 1000, options.fps)) {
-        error = "--fps wants a whole number from 1 to 1000, not '" + std::string(value) + "'";
-        return false;
-      }
-    } else if (arg == "--quality") {
-      if (!needValue()) return false;
-      if (!ParseCount(value, 0, 63, options.quality)) {
-        error = "--quality wants a whole number from 0 to 63, not '" + std::string(value) + "'";
-        return false;
-      }
-    } else {
+    if (arg == "-h") arg = "--help";
+    size_t row = 0;
+    while (row < kOptionCount && arg != kOptions[row].name) ++row;
+    if (row == kOptionCount) {
       error = "unknown option '" + std::string(argv[k]) + "' (try --help)";
       return false;
     }
+    const OptionRow& option = kOptions[row];
+    if (seen[row]) {
+      error = std::string(option.name) + " given twice";
+      return false;
+    }
+    seen[row] = true;
+    if (!option.takesValue && hasValue) {
+      error = std::string(option.name) + " takes no value";
+      return false;
+    }
+    if (option.takesValue && !hasValue) {
+      if (k + 1 >= argc) {
+        error = std::string(option.name) + " needs a value";
+        return false;
+      }
+      value = argv[++k];
+    }
+    if (!option.parse(value, options, error)) return false;
   }
-  if (options.bench && options.passes == 0) {
-    error = "--bench needs at least one pass";
-    return false;
-  }
-  if (options.bench && !options.keys.empty()) {
-    error = "--bench times passes without keys; leave --keys out";
-    return false;
-  }
-  if (options.bench && !options.video.empty()) {
-    error = "--bench times passes without writing them; leave --video out";
-    return false;
-  }
-  if (options.video.empty() && (options.fps >= 0 || options.quality >= 0 || options.quiet)) {
-    error = "--fps, --quality and --quiet are for --video";
-    return false;
-  }
-  return true;
+  return CheckCombination(options, error);
 }
 
 double Median(std::vector<double> values) {
@@ -319,12 +368,13 @@ void Pause(int32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-// Milliseconds of each stage of every timed pass.
+// Milliseconds of each stage of every timed pass, and of the pass as a whole.
 struct StageTimes {
   static constexpr int kCount = 7;
   static constexpr const char* kNames[kCount] = {
       "generation", "scene rebuild", "clear", "rotate+project", "order", "fill", "whole frame"};
   std::vector<double> ms[kCount];
+  std::vector<double> wholePass;  // every stage, without the pause
 };
 
 // One pass without a key, stage by stage: the calls RunPass makes, in its
@@ -332,10 +382,12 @@ struct StageTimes {
 void RunTimedPass(life3d::Life3D& app, bool pause, StageTimes& times) {
   using namespace life3d;
   using Clock = std::chrono::steady_clock;
-  Clock::time_point lap = Clock::now();
+  auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
+  const Clock::time_point passStart = Clock::now();
+  Clock::time_point lap = passStart;
   auto stageDone = [&](int stage) {
     const Clock::time_point now = Clock::now();
-    times.ms[stage].push_back(std::chrono::duration<double, std::milli>(now - lap).count());
+    times.ms[stage].push_back(ms(now - lap));
     lap = now;
   };
   NextGeneration(app.boards.BoardNow, app.boards.BoardNext);
@@ -343,6 +395,7 @@ void RunTimedPass(life3d::Life3D& app, bool pause, StageTimes& times) {
   RebuildScene(app);
   app.boards.BoardNow = app.boards.BoardNext;
   stageDone(1);
+  const Clock::duration beforePause = lap - passStart;
   if (pause) {
     Pause(kPassPauseMilliseconds);
     lap = Clock::now();
@@ -360,17 +413,41 @@ void RunTimedPass(life3d::Life3D& app, bool pause, StageTimes& times) {
   PublishFrame();
   lap = frameStart;
   stageDone(6);
+  times.wholePass.push_back(ms(beforePause) + times.ms[6].back());
 }
 
-// The signal that asked a recording to stop (SIGINT, SIGTERM, SIGHUP), or 0: the
-// run then ends at the next pass and removes the partial video.
+// The signal that asked the run to stop (SIGINT, SIGTERM, SIGHUP), or 0. The
+// handler only records it: the run stops at the next pass or at the check
+// before the commit, and a signal after that check comes when the files are
+// complete, so nothing can be cut off half-way.
 volatile std::sig_atomic_t gStopSignal = 0;
 void RequestStop(int signal) {
   gStopSignal = signal;
 }
 
+// Called before any output file exists, so no signal can leave one behind.
+void CatchStopSignals() {
+  struct sigaction action = {};
+  action.sa_handler = RequestStop;
+  action.sa_flags = SA_RESTART;  // the writes in progress go on; the run looks at the flag
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+// "stopped by a signal (Terminated); run.mkv and frame.png not written".
+std::string StopMessage(const Options& options) {
+  std::string files;
+  for (const std::string* name : {&options.video, &options.out})
+    if (!name->empty() && *name != "-") files += (files.empty() ? "" : " and ") + *name;
+  std::string text = std::string("stopped by a signal (") + strsignal(gStopSignal) + ")";
+  if (!files.empty()) text += "; " + files + " not written";
+  if (options.video == "-") text += "; the video on standard output is incomplete";
+  if (options.out == "-") text += "; nothing written to standard output";
+  return text;
+}
+
 // The progress line of a recording, on standard error when it is a terminal:
-// passes done of the total, frames per second, time left.
+// passes done of the total, the encoding speed, time left.
 struct Progress {
   using Clock = std::chrono::steady_clock;
   bool shown = false;
@@ -393,6 +470,7 @@ double FramesPerSecond(const Progress& progress, long frames) {
 }
 
 // Redrawn at most four times a second: the line costs nothing next to a pass.
+// "encoding at", so the speed is not read as the video's frame rate.
 void ShowProgress(Progress& progress, long done) {
   if (!progress.shown) return;
   const Progress::Clock::time_point now = Progress::Clock::now();
@@ -402,7 +480,8 @@ void ShowProgress(Progress& progress, long done) {
   progress.lastShown = now;
   const double fps = FramesPerSecond(progress, done);
   const long left = fps > 0 ? std::lround((progress.total - done) / fps) : 0;
-  std::fprintf(stderr, "\rlife3d-render: pass %ld of %ld, %.1f frames/s, %ld:%02ld left\033[K",
+  std::fprintf(stderr,
+               "\rlife3d-render: pass %ld of %ld, encoding at %.1f frames/s, %ld:%02ld left\033[K",
                done, progress.total, fps, left / 60, left % 60);
 }
 
@@ -411,13 +490,13 @@ void EndProgress(const Progress& progress, long frames, const std::string& writt
   if (!progress.shown) return;
   std::fputs("\r\033[K", stderr);
   if (!written.empty())
-    std::fprintf(stderr, "life3d-render: %s: %ld frames, %.1f frames/s\n", written.c_str(), frames,
-                 FramesPerSecond(progress, frames));
+    std::fprintf(stderr, "life3d-render: %s: %ld frames, encoded at %.1f frames/s\n",
+                 written.c_str(), frames, FramesPerSecond(progress, frames));
 }
 
 // The loop passes after the first frame. Every frame drawn, the first one
-// included, goes into video when there is one. False with the reason when
-// the video fails or a signal stops the run.
+// included, goes into video when there is one. False when a signal stops the
+// run, or with the reason when the video fails.
 bool RunPasses(life3d::Life3D& app, const Options& options, long passes, life3d::VideoWriter* video,
                Progress& progress, std::string& error) {
   using namespace life3d;
@@ -427,40 +506,51 @@ bool RunPasses(life3d::Life3D& app, const Options& options, long passes, life3d:
   const std::span<const uint32_t> picture = app.SceneWindow->surface.image;
   auto keepFrame = [&] { return !video || AddVideoFrame(*video, picture, &error); };
   if (!keepFrame()) return false;
-  for (long pass = 0; pass < passes; ++pass) {
+  for (long pass = 0; pass < passes && !gStopSignal; ++pass) {
     if (RunPass(app, io)) break;  // Esc: the run ends before this pass's frame
     if (!keepFrame()) return false;
-    if (gStopSignal) {
-      error = "stopped by a signal; " + options.video + " not written";
-      return false;
-    }
     ShowProgress(progress, pass + 1);
   }
-  return true;
+  return !gStopSignal;
 }
 
-// Opens options.video for the run, with SIGINT, SIGTERM and SIGHUP set to end
-// the run cleanly; null with the reason when the file cannot be had.
+// Opens options.video for the run; null with the reason when the file
+// cannot be had.
 life3d::VideoFile StartVideo(const Options& options, std::string& error) {
   using namespace life3d;
   const VideoSettings settings{options.width, options.height,
                                options.fps >= 0 ? static_cast<int32_t>(options.fps) : 60,
                                static_cast<int32_t>(options.quality)};
-  // Before the temporary file exists, so no signal can leave it behind.
-  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, RequestStop);
   return OpenVideo(options.video, settings, &error);
 }
 
-// Times the passes stage by stage and prints the median of each stage.
-void RunBench(life3d::Life3D& app, const Options& options, long passes, double seconds) {
+// Times the passes stage by stage and prints what each figure is: the median
+// of each stage and of the whole pass, and the rate over all the passes.
+// False when a signal stops it.
+bool RunBench(life3d::Life3D& app, const Options& options, long passes, double seconds) {
   StageTimes times;
   for (auto& v : times.ms) v.reserve(static_cast<size_t>(std::min(passes, 100000L)));
-  for (long pass = 0; pass < passes; ++pass) RunTimedPass(app, options.pause, times);
+  times.wholePass.reserve(static_cast<size_t>(std::min(passes, 100000L)));
+  const auto start = std::chrono::steady_clock::now();
+  for (long pass = 0; pass < passes && !gStopSignal; ++pass)
+    RunTimedPass(app, options.pause, times);
+  if (gStopSignal) return false;
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("life3d-render: %dx%d, seed %.3f, %ld passes, %d faces in the last scene\n",
               options.width, options.height, seconds, passes, app.mesh.FaceCount);
-  std::printf("median ms per pass\n");
+  std::printf("stage times, median ms per pass\n");
   for (int k = 0; k < StageTimes::kCount; ++k)
     std::printf("  %-15s %8.3f\n", StageTimes::kNames[k], Median(times.ms[k]));
+  std::printf("whole pass (median ms, without the pause) %8.3f\n", Median(times.wholePass));
+  std::printf("passes per second (all %ld passes, wall clock%s) %.1f\n", passes,
+              options.pause ? ", pause included" : "", wall > 0 ? passes / wall : 0);
+  return true;
+}
+
+int Report(const std::string& error, int status) {
+  std::fprintf(stderr, "life3d-render: %s\n", error.c_str());
+  return status;
 }
 
 }  // namespace
@@ -469,10 +559,7 @@ int main(int argc, char** argv) {
   using namespace life3d;
   Options options;
   std::string error;
-  if (!ParseOptions(argc, argv, options, error)) {
-    std::fprintf(stderr, "life3d-render: %s\n", error.c_str());
-    return 2;
-  }
+  if (!ParseOptions(argc, argv, options, error)) return Report(error, 2);
   if (options.help) {
     std::fputs(kUsage, stdout);
     return 0;
@@ -484,19 +571,21 @@ int main(int argc, char** argv) {
   const long passes = options.passes >= 0 ? options.passes : (options.bench ? 100 : 0);
   const double seconds = options.seed >= 0 ? options.seed : TimeOfDaySeconds();
 
+  // Every output is checked, and the video's file opened, before the run.
+  if (!options.out.empty() || !options.video.empty()) CatchStopSignals();
+  OutputTarget pngTarget;
+  if (!options.out.empty() && !CheckPngOutput(options.out, pngTarget, &error))
+    return Report(error, 2);
   VideoFile video;
-  if (!options.video.empty() && !(video = StartVideo(options, error))) {
-    std::fprintf(stderr, "life3d-render: %s\n", error.c_str());
-    return 2;
-  }
+  if (!options.video.empty() && !(video = StartVideo(options, error))) return Report(error, 2);
 
   auto app = std::make_unique<Life3D>();
   StartUp(*app, seconds, options.width, options.height);
   std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(options.width, options.height));
   if (!window) {
-    std::fprintf(stderr, "life3d-render: cannot make a %dx%d image\n", options.width,
-                 options.height);
-    return 1;
+    return Report("cannot make a " + std::to_string(options.width) + "x" +
+                      std::to_string(options.height) + " image",
+                  1);
   }
   app->SceneWindow = window.get();
   if (options.angles) {
@@ -511,21 +600,30 @@ int main(int argc, char** argv) {
   if (options.quick) app->Quick = 1;
   if (options.noCenter) app->AutoCenter = 1;
 
-  if (options.bench) {
-    RunBench(*app, options, passes, seconds);
-  } else {
-    Progress progress = StartProgress(video && !options.quiet, passes);
-    const bool ran = RunPasses(*app, options, passes, video.get(), progress, error);
-    const bool written = ran && (!video || FinishVideo(*video, &error));
-    EndProgress(progress, video ? VideoFrameCount(*video) : 0, written ? options.video : "");
-    if (!written) {
-      std::fprintf(stderr, "life3d-render: %s\n", error.c_str());
-      return gStopSignal ? 128 + gStopSignal : 1;
-    }
+  Progress progress = StartProgress(video && !options.quiet, passes);
+  const bool ran = options.bench ? RunBench(*app, options, passes, seconds)
+                                 : RunPasses(*app, options, passes, video.get(), progress, error);
+  bool ok = ran && (!video || FinishVideo(*video, &error));
+  // The PNG goes into its unnamed file before the last look at the signals;
+  // standard output takes it only after, since a pipe cannot take it back.
+  std::vector<uint8_t> png;
+  OutputFile pngFile;
+  if (ok && !options.out.empty()) {
+    ok = EncodePng(window->surface, png, &error) &&
+         (pngTarget.toStdout || (OpenOutput(pngTarget, pngFile, &error) &&
+                                 WriteOutput(pngFile, png.data(), png.size(), &error)));
   }
-  if (!options.out.empty() && !WritePng(window->surface, options.out, &error)) {
-    std::fprintf(stderr, "life3d-render: %s\n", error.c_str());
-    return 1;
+  if (gStopSignal || !ok) {
+    EndProgress(progress, 0, "");
+    AbandonOutput(pngFile);
+    return gStopSignal ? Report(StopMessage(options), 128 + gStopSignal) : Report(error, 1);
   }
+  if (video && !CommitVideo(*video, &error)) return Report(error, 1);
+  if (pngTarget.toStdout)
+    ok = OpenOutput(pngTarget, pngFile, &error) &&
+         WriteOutput(pngFile, png.data(), png.size(), &error);
+  if (!options.out.empty() && !(ok && CommitOutput(pngFile, &error))) return Report(error, 1);
+  EndProgress(progress, video ? VideoFrameCount(*video) : 0,
+              options.video == "-" ? "standard output" : options.video);
   return 0;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# life3d-render: help, option errors, a PNG of the first frame and the same
-# picture for the same seed.
+# life3d-render: help, option and output errors, a PNG of the first frame and
+# the same picture for the same seed, standard output, links, a signal.
 set -u
 BUILD="$1"
 TOOL="$BUILD/life3d-render"
@@ -11,17 +11,30 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 "$TOOL" --help >"$WORK/help" || fail "--help exits with $?"
 grep -q -- "--passes N" "$WORK/help" || fail "--help does not explain --passes"
 
+# Paths an output must not replace, and an empty folder to write into.
+mkdir "$WORK/dir.png" "$WORK/files"
+mkfifo "$WORK/fifo.png"
+ln -s /dev/null "$WORK/device.png"
+F="$WORK/files"
 for bad in "--frobnicate" "--passes -1" "--passes" "--size 0x10" "--size 640" \
   "--seed 90000" "--seed abc" "--angles 1,2" "--bench --passes 0" "--quick=1" \
-  "--keys \\q" "--keys x\\" "--keys \\x4" "--keys \\0" "--bench --keys x"; do
+  "--keys \\q" "--keys x\\" "--keys \\x4" "--keys \\0" "--bench --keys x" "" \
+  "--seed 0x10 --out $F/x.png" "--seed 1e3 --out $F/x.png" "--angles=-1,+2,3 --out $F/x.png" \
+  "--seed 1 --seed 2 --out $F/x.png" "--quick --quick --out $F/x.png" "--out $F/x.jpg" \
+  "--out $F/no/such/x.png" "--out $WORK/dir.png" "--out $WORK/fifo.png" \
+  "--out $WORK/device.png" "--out - --video -" "--bench --out -"; do
   # shellcheck disable=SC2086
-  "$TOOL" $bad >"$WORK/out" 2>"$WORK/err"
+  "$TOOL" --size 16x16 $bad >"$WORK/out" 2>"$WORK/err"
   status=$?
   [ "$status" -eq 2 ] || fail "'$bad' exits with $status, not 2"
   [ "$(wc -l <"$WORK/err")" -eq 1 ] || fail "'$bad' does not give one line on stderr"
   grep -q "^life3d-render: " "$WORK/err" || fail "'$bad' error lacks the program name"
   [ ! -s "$WORK/out" ] || fail "'$bad' writes to stdout"
+  [ -z "$(ls -A "$F")" ] || fail "'$bad' leaves $(ls -A "$F")"
 done
+[ -p "$WORK/fifo.png" ] && [ -L "$WORK/device.png" ] || fail "a refused path was replaced"
+"$TOOL" 2>&1 | grep -q "nothing to write: give --out FILE.png, --video FILE or --bench" ||
+  fail "no output option does not say what is needed"
 
 "$TOOL" --seed 43200.25 --size 320x200 --out "$WORK/a.png" || fail "first frame"
 "$TOOL" --seed 43200.25 --size 320x200 --out "$WORK/b.png" || fail "first frame again"
@@ -34,7 +47,10 @@ cmp -s "$WORK/a.png" "$WORK/b.png" || fail "the same seed gives another picture"
 "$TOOL" --seed 100 --passes 3 --quick --no-center --angles=-180,0,60 --size=160x100 \
   --out "$WORK/d.png" || fail "passes with switches"
 "$TOOL" --seed 100 --bench --passes 3 --size 160x100 >"$WORK/bench" || fail "--bench"
-grep -q "whole frame" "$WORK/bench" || fail "--bench prints no whole-frame figure"
+for figure in "stage times, median ms per pass" "whole frame" \
+  "whole pass (median ms, without the pause)" "passes per second (all 3 passes, wall clock)"; do
+  grep -qF "$figure" "$WORK/bench" || fail "--bench does not print '$figure'"
+done
 
 # Esc in the second pass ends the run before its frame: the picture is the first pass's.
 "$TOOL" --seed 100 --passes 5 --keys 'X\e' --size 160x100 --out "$WORK/e.png" || fail "--keys with Esc"
@@ -43,7 +59,27 @@ cmp -s "$WORK/e.png" "$WORK/f.png" || fail "Esc in --keys does not end the run b
 "$TOOL" --seed 100 --passes 1 --size 160x100 --out "$WORK/g.png" || fail "one pass"
 ! cmp -s "$WORK/f.png" "$WORK/g.png" || fail "a key of --keys changes nothing"
 
-"$TOOL" --size 16x16 --out "$WORK/no/such/dir/x.png" 2>"$WORK/err"
-[ $? -eq 1 ] || fail "an unwritable --out does not exit with 1"
-grep -q "^life3d-render: cannot" "$WORK/err" || fail "an unwritable --out gives no reason"
+# Standard output takes the same PNG, but not on a terminal.
+"$TOOL" --seed 43200.25 --size 320x200 --out - | cmp -s - "$WORK/a.png" ||
+  fail "--out - gives another PNG than --out FILE"
+script -qfec "$TOOL --seed 1 --size 16x16 --out -" /dev/null >"$WORK/tty" 2>&1
+[ $? -eq 2 ] || fail "--out - on a terminal does not exit with 2"
+grep -q "standard output: it is a terminal" "$WORK/tty" || fail "--out - on a terminal says: $(cat "$WORK/tty")"
+
+# A link is followed: its target gets the picture, the link stays a link.
+ln -s "$WORK/c.png" "$WORK/link.png"
+"$TOOL" --seed 43200.25 --size 320x200 --out "$WORK/link.png" || fail "writing through a link"
+[ -L "$WORK/link.png" ] || fail "the link was replaced"
+cmp -s "$WORK/c.png" "$WORK/a.png" || fail "the link's target does not hold the new picture"
+
+# A signal before the commit, even in a run of no passes, leaves no file.
+"$TOOL" --seed 1 --size 6000x6000 --out "$F/big.png" 2>"$WORK/err" &
+pid=$!
+sleep 0.3
+kill -TERM "$pid"
+wait "$pid"
+status=$?
+[ "$status" -eq 143 ] || fail "SIGTERM in a run of no passes exits with $status, not 143"
+grep -q "big.png not written" "$WORK/err" || fail "SIGTERM says: $(cat "$WORK/err")"
+[ -z "$(ls -A "$F")" ] || fail "SIGTERM leaves $(ls -A "$F")"
 echo "render_tool: ok"

@@ -22,18 +22,20 @@ using testing::LumaPsnr;
 using testing::Psnr;
 using testing::ScratchFolder;
 
-// The exit status of life3d-render with args (in shell syntax), its output dropped.
-int RunTool(const std::string& args) {
-  const std::string command = std::string(LIFE3D_RENDER_PATH) + " " + args + " >/dev/null 2>&1";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // path as one shell word (the temporary folder may hold blanks).
 std::string Quoted(const std::string& path) {
   std::string word = "'";
   for (const char c : path) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return word + "'";
+}
+
+// The exit status of life3d-render with args (in shell syntax), its standard
+// output sent to out, its errors dropped.
+int RunTool(const std::string& args, const std::string& out = "/dev/null") {
+  const std::string command =
+      std::string(LIFE3D_RENDER_PATH) + " " + args + " >" + Quoted(out) + " 2>/dev/null";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::vector<uint32_t> ReadPng(const std::string& path) {
@@ -88,6 +90,10 @@ TEST(RenderVideo, MkvFramesAreThePicturesOfThePngPath) {
     // Same arguments, same bytes: nothing in the file depends on the time or the machine.
     ASSERT_EQ(RunTool(RunArgs(run, run.passes) + " --video " + Quoted(folder / "again.mkv")), 0);
     EXPECT_TRUE(Bytes(folder / "run.mkv") == Bytes(folder / "again.mkv"));
+    // Streamed to standard output, written without ever seeking back as a
+    // pipe needs: the same frames.
+    ASSERT_EQ(RunTool(RunArgs(run, run.passes) + " --video -", folder / "stream.mkv"), 0);
+    EXPECT_TRUE(DecodeVideo(folder / "stream.mkv").frames == video.frames);
   }
 }
 

@@ -42,7 +42,7 @@ VideoFile Record(const std::string& path, int32_t width, int32_t height, int32_t
   if (!video) return nullptr;
   for (int32_t k = 0; k < frames; ++k)
     if (!AddVideoFrame(*video, Picture(width, height, k), error)) return nullptr;
-  if (!FinishVideo(*video, error)) return nullptr;
+  if (!FinishVideo(*video, error) || !CommitVideo(*video, error)) return nullptr;
   return video;
 }
 
@@ -94,6 +94,16 @@ TEST(VideoWriter, SameFramesGiveTheSameMkvBytes) {
   EXPECT_TRUE(a == Bytes(folder / "b.mkv"));
 }
 
+// +faststart reads the file back in the trailer to move the index first.
+TEST(VideoWriter, Mp4IndexComesBeforeTheFrames) {
+  Folder folder;
+  std::string error;
+  ASSERT_TRUE(Record(folder / "run.mp4", 320, 180, 30, &error)) << error;
+  const std::string bytes = Bytes(folder / "run.mp4");
+  ASSERT_NE(bytes.find("mdat"), std::string::npos);
+  EXPECT_LT(bytes.find("moov"), bytes.find("mdat"));
+}
+
 struct BadCase {
   const char* name;
   VideoSettings settings;
@@ -127,7 +137,7 @@ TEST(VideoWriter, RefusesWhatTheFormatCannotTakeAndLeavesNoFile) {
   }
 }
 
-TEST(VideoWriter, FileAppearsOnlyWhenFinished) {
+TEST(VideoWriter, FileAppearsOnlyWhenCommitted) {
   Folder folder;
   const std::string path = folder / "run.mkv";
   std::string error;
@@ -137,11 +147,9 @@ TEST(VideoWriter, FileAppearsOnlyWhenFinished) {
   EXPECT_NE(error.find("not 64x48"), std::string::npos) << error;
   for (int32_t k = 0; k < 3; ++k) ASSERT_TRUE(AddVideoFrame(*video, Picture(64, 48, k), &error));
   EXPECT_EQ(VideoFrameCount(*video), 3);
-  EXPECT_FALSE(fs::exists(path));
-  ASSERT_EQ(folder.Names().size(), 1u);
-  EXPECT_EQ(folder.Names()[0][0], '.');  // a hidden name beside the final one
-
   ASSERT_TRUE(FinishVideo(*video, &error)) << error;
+  EXPECT_TRUE(folder.Names().empty());  // an unnamed file until the commit
+  ASSERT_TRUE(CommitVideo(*video, &error)) << error;
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"run.mkv"});
   const mode_t mask = umask(0);
   umask(mask);
