@@ -140,6 +140,8 @@ if(LIFE3D_TESTS AND TARGET life3d)
     set_tests_properties(install_${name} PROPERTIES TIMEOUT 300)
   endforeach()
   # Each test installs into a scratch folder of its own; the window test
-  # needs the machine to itself, as the other end-to-end tests do.
+  # needs the machine to itself, as the other end-to-end tests do. The
+  # package test builds both programs afresh in its scratch folder.
   set_tests_properties(install_desktop_exec PROPERTIES RUN_SERIAL TRUE)
+  set_tests_properties(install_package PROPERTIES TIMEOUT 900)
 endif()
