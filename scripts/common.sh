@@ -8,16 +8,19 @@ BUILD="$ROOT/build"
 # console panel's font.
 RUN_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libsdl2-ttf-dev libx11-dev libncurses-dev
   fonts-dejavu-core)
-# Building everything and testing it adds: libpng and FFmpeg's libraries for
-# life3d-render's PNGs and videos; GoogleTest and Google Benchmark; what the
-# end-to-end tests use to drive the program on a virtual X display (their
-# close-box helper is compiled against Xlib); the checkers of the installed
-# files and of the Debian package; and clang with its sanitizer and fuzzer
-# runtimes for scripts/fuzz.sh.
-TEST_PACKAGES=(libpng-dev libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
-  libgtest-dev libbenchmark-dev
+# The Debian package adds libpng and FFmpeg's libraries for life3d-render's
+# PNGs and videos, and what cpack uses to find the libraries' packages
+# (dpkg-shlibdeps, which reads file's verdicts).
+PACKAGE_PACKAGES=(libpng-dev libavcodec-dev libavformat-dev libswscale-dev libavutil-dev
+  dpkg-dev file)
+# Building everything and testing it adds: GoogleTest and Google Benchmark;
+# what the end-to-end tests use to drive the program on a virtual X display
+# (their close-box helper is compiled against Xlib); the checkers of the
+# installed files and of the Debian package; and clang with its sanitizer and
+# fuzzer runtimes for scripts/fuzz.sh.
+TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" libgtest-dev libbenchmark-dev
   xvfb xterm tmux xdotool x11-utils imagemagick
-  desktop-file-utils appstream man-db file dpkg-dev lintian
+  desktop-file-utils appstream man-db lintian
   clang libclang-rt-14-dev)
 PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
 
@@ -38,15 +41,30 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
 }
 
-# Only the program: a first configuration leaves the tool, the tests and the
-# benchmarks out (their libraries may not be installed); one made by build_all
-# is kept.
+# The lean configuration of a first run: the tool, the tests and the
+# benchmarks left out (their libraries may not be installed).
+configure_lean() {
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DLIFE3D_TESTS=OFF -DLIFE3D_BENCH=OFF \
+    -DLIFE3D_RENDER=OFF
+}
+
+# Only the program: a first run configures lean; a configuration made before
+# (by build_all, say) is kept.
 build_program() {
-  if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DLIFE3D_TESTS=OFF -DLIFE3D_BENCH=OFF \
-      -DLIFE3D_RENDER=OFF
-  fi
+  [ -f "$BUILD/CMakeCache.txt" ] || configure_lean
   cmake --build "$BUILD" -j "$(nproc)" --target life3d
+}
+
+# What the package holds: both programs, life3d-render switched on if a lean
+# run left it off; the tests and benchmarks stay as they were configured.
+build_package() {
+  local cache="$BUILD/CMakeCache.txt"
+  if [ ! -f "$cache" ] || ! grep -qx 'LIFE3D_RENDER:BOOL=ON' "$cache" ||
+    ! grep -qx 'LIFE3D_DESKTOP:BOOL=ON' "$cache"; then
+    [ -f "$cache" ] || configure_lean
+    cmake -S "$ROOT" -B "$BUILD" -DLIFE3D_RENDER=ON -DLIFE3D_DESKTOP=ON
+  fi
+  cmake --build "$BUILD" -j "$(nproc)"
 }
 
 # Everything, the tool, tests and benchmarks switched on if a lean run left

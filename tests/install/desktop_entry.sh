@@ -8,7 +8,7 @@ desktop-file-validate "$entry" || { echo "FAIL: desktop-file-validate" >&2; exit
 echo "ok: desktop-file-validate passes"
 
 key() { sed -n "s/^$1=//p" "$entry"; }
-[ "$(key Exec)" = life3d ] && [ -x "$usr/bin/life3d" ] ||
+[ "$(key Exec)" = life3d ] && [ -x "$usr/games/life3d" ] ||
   { echo "FAIL: Exec=$(key Exec) is not the installed life3d" >&2; exit 1; }
 [ "$(key Terminal)" = false ] || { echo "FAIL: Terminal=$(key Terminal)" >&2; exit 1; }
 [[ ";$(key Categories)" == *";Game;"* ]] || { echo "FAIL: Categories=$(key Categories)" >&2; exit 1; }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The installed menu entry's Exec line, started as a launcher starts it (no
-# terminal, the installed bin/ on PATH), opens the window, and closing the
+# terminal, the installed games/ on PATH), opens the window, and closing the
 # window ends the run with status 0. Usage: desktop_exec.sh BUILD_DIR
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/support/x11.bash"
 e2e_init "${1:-}"
@@ -13,7 +13,7 @@ start_display
 
 # A launcher splits Exec into words and runs them without a shell or terminal.
 read -r -a command <<<"$exec_line"
-PATH="$usr/bin:$PATH" setsid -w "${command[@]}" </dev/null >"$E2E_TMP/out" 2>"$E2E_TMP/err" &
+PATH="$usr/games:$PATH" setsid -w "${command[@]}" </dev/null >"$E2E_TMP/out" 2>"$E2E_TMP/err" &
 program=$!
 E2E_PIDS+=("$program")
 

@@ -10,8 +10,8 @@ trap 'rm -rf "$tmp"' EXIT
 DESTDIR="$tmp/root" cmake --install "$build" --component life3d --prefix /opt/life3d >"$tmp/log" ||
   { cat "$tmp/log" >&2; echo "FAIL: cmake --install failed" >&2; exit 1; }
 
-expected="./opt/life3d/bin/life3d
-./opt/life3d/bin/life3d-render
+expected="./opt/life3d/bin/life3d-render
+./opt/life3d/games/life3d
 ./opt/life3d/share/applications/life3d.desktop
 ./opt/life3d/share/doc/life3d/changelog.gz
 ./opt/life3d/share/doc/life3d/copyright
@@ -30,8 +30,8 @@ if [ "$actual" != "$(LC_ALL=C sort <<<"$expected")" ]; then
 fi
 echo "ok: the expected 12 files, all under the prefix"
 
-for program in life3d life3d-render; do
-  [ -x "$tmp/root/opt/life3d/bin/$program" ] || { echo "FAIL: bin/$program is not executable" >&2; exit 1; }
+for program in games/life3d bin/life3d-render; do
+  [ -x "$tmp/root/opt/life3d/$program" ] || { echo "FAIL: $program is not executable" >&2; exit 1; }
 done
 for size in 48 64 128 256; do
   got="$(file -b "$tmp/root/opt/life3d/share/icons/hicolor/${size}x${size}/apps/life3d.png")"

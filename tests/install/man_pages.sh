@@ -16,6 +16,15 @@ for page in man6/life3d.6.gz man1/life3d-render.1.gz; do
 done
 echo "ok: both pages render without a warning and name version $version"
 
+# whatis shows the NAME line as plain text: a glyph it cannot show leaves a
+# double blank ("40  40").
+for page in man6/life3d.6.gz man1/life3d-render.1.gz; do
+  line="$(lexgrog "$usr/share/man/$page" | sed -n 's/^[^:]*: "\(.*\)"$/\1/p')"
+  [[ "$line" == "$(basename "$page" | cut -d. -f1) - "?* && "$line" != *"  "* ]] ||
+    fail "whatis reads $page as '$line'"
+done
+echo "ok: whatis reads both NAME lines whole"
+
 # The panel's lines, read from the program's own table.
 sed -n '/kHelpLines = {/,/};/s/^ *"\(.*\)",$/\1/p' "$source_dir/app/commands.cpp" >"$tmp/help"
 [ "$(wc -l <"$tmp/help")" -ge 17 ] || fail "cannot read the help lines from app/commands.cpp"
