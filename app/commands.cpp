@@ -4,7 +4,7 @@
 
 #include "app/program.h"
 #include "cells/board.h"
-#include "platform/console.h"
+#include "console/console.h"
 
 namespace life3d {
 namespace {

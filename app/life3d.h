@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
+#include "base/random.h"
 #include "cells/board.h"
+#include "draw/surface.h"
 #include "mesh/store.h"
-#include "platform/random.h"
-#include "platform/surface.h"
 #include "render/camera.h"
 
 namespace life3d {

@@ -10,11 +10,12 @@
 #include "app/legend.h"
 #include "app/life3d.h"
 #include "app/program.h"
+#include "base/clock.h"
+#include "base/random.h"
+#include "console/console.h"
+#include "console/keys.h"
 #include "desktop/terminal.h"
 #include "desktop/window.h"
-#include "platform/console.h"
-#include "platform/keys.h"
-#include "platform/random.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/life3d.h"
-#include "platform/worker.h"
+#include "base/worker.h"
 
 namespace life3d {
 

@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "app/program.h"
-#include "platform/console.h"
-#include "platform/surface.h"
+#include "base/clock.h"
+#include "console/console.h"
+#include "draw/surface.h"
 #include "render/camera.h"
 #include "render/frame.h"
 
@@ -72,8 +73,8 @@ void BM_FullBoardLoop(benchmark::State& state) {
     RunPass(app, io);
   }
   state.counters["faces"] = app.mesh.FaceCount;
-  state.counters["passes/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                  benchmark::Counter::kIsRate);
+  state.counters["passes/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FullBoardLoop)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "app/program.h"
-#include "platform/raster.h"
-#include "platform/text.h"
+#include "draw/raster.h"
 #include "render/frame.h"
+#include "text/text.h"
 
 namespace {
 

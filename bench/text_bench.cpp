@@ -3,7 +3,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/text.h"
+#include "text/text.h"
 
 namespace life3d {
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/program.h"
+#include "draw/surface.h"
 #include "media/video_writer.h"
-#include "platform/surface.h"
 
 namespace life3d {
 namespace {

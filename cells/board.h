@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/random.h"
+#include "base/random.h"
 
 namespace life3d {
 

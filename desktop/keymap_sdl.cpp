@@ -1,7 +1,7 @@
 #include "desktop/keymap_sdl.h"
 
-#include "platform/keys.h"
-#include "platform/terminal_keys.h"
+#include "console/keys.h"
+#include "console/terminal_keys.h"
 
 namespace life3d {
 namespace {

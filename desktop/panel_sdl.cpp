@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/legend.h"
-#include "platform/terminal_keys.h"
+#include "console/terminal_keys.h"
 
 namespace life3d {
 namespace {

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/console.h"
+#include "console/console.h"
 
 namespace life3d {
 

@@ -15,11 +15,11 @@
 #include <cstring>
 #include <vector>
 
+#include "console/console.h"
+#include "console/keys.h"
+#include "console/terminal_keys.h"
 #include "desktop/terminal.h"
 #include "desktop/terminal_caps.h"
-#include "platform/console.h"
-#include "platform/keys.h"
-#include "platform/terminal_keys.h"
 
 namespace life3d {
 namespace {

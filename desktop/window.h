@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/surface.h"
+#include "draw/surface.h"
 
 namespace life3d {
 

@@ -12,13 +12,13 @@
 #include <thread>
 #include <vector>
 
+#include "console/console.h"
+#include "console/keys.h"
+#include "console/terminal_keys.h"
 #include "desktop/display_x11.h"
 #include "desktop/keymap_sdl.h"
 #include "desktop/panel_sdl.h"
 #include "desktop/window.h"
-#include "platform/console.h"
-#include "platform/keys.h"
-#include "platform/terminal_keys.h"
 
 namespace life3d {
 namespace {

@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "console/keys.h"
+#include "console/terminal_keys.h"
 #include "fuzz/fuzz_input.h"
-#include "platform/keys.h"
-#include "platform/terminal_keys.h"
 
 namespace life3d {
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_input.h"
-#include "platform/text.h"
+#include "text/text.h"
 
 namespace life3d {
 namespace {

@@ -7,10 +7,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "draw/raster.h"
+#include "draw/surface.h"
 #include "fuzz/fuzz_input.h"
-#include "platform/raster.h"
-#include "platform/surface.h"
-#include "platform/text.h"
+#include "text/text.h"
 
 namespace life3d {
 namespace {

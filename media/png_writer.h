@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "draw/surface.h"
 #include "media/output_file.h"
-#include "platform/surface.h"
 
 namespace life3d {
 

@@ -33,7 +33,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/text.h"
+#include "text/text.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "mesh/reader.h"
-#include "platform/text.h"
+#include "text/text.h"
 
 namespace life3d {
 

@@ -1,6 +1,6 @@
 #include "render/bounds.h"
 
-#include "platform/text.h"
+#include "text/text.h"
 
 namespace life3d {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "platform/text.h"
+#include "text/text.h"
 
 namespace life3d {
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
+#include "draw/surface.h"
 #include "mesh/store.h"
-#include "platform/surface.h"
 #include "render/camera.h"
 
 namespace life3d {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/random.h"
 #include "cells/board.h"
-#include "platform/console.h"
-#include "platform/random.h"
+#include "console/console.h"
 
 namespace life3d {
 namespace {

@@ -1,11 +1,11 @@
-#include "platform/console.h"
+#include "console/console.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/surface.h"
+#include "draw/surface.h"
 
 namespace life3d {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/keys.h"
+#include "console/keys.h"
 
 #include <gtest/gtest.h>
 

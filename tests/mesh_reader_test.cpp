@@ -5,7 +5,7 @@
 
 #include "mesh/reader.h"
 #include "mesh/shapes.h"
-#include "platform/text.h"
+#include "text/text.h"
 
 namespace life3d {
 namespace {
@@ -111,7 +111,9 @@ TEST(ReadMeshText, ToleratesCaseOrderAndExtraTextAndRounds) {
        {4, 2, 1, 2, 3, 2, 3, 1, 255, 0, 0}},
       {"keywords at the very end of a line, a number cut by a NUL byte",
        {"Tri-mesh, Vertices: 1 Faces:1", "Vertex 0: X: 1 Y: 2 Z:",
-        std::string("Face 0: A:0 B:0 C:0 colore: 2\0" "55", 32)},
+        std::string("Face 0: A:0 B:0 C:0 colore: 2\0"
+                    "55",
+                    32)},
        0,
        {2, 2, 1, 2, 0, 1, 1, 1, 2, 0, 0}},
       {"missing colore takes the default color",

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/text.h"
 #include "render/frame.h"
+#include "text/text.h"
 
 namespace life3d {
 namespace {

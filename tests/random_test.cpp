@@ -1,8 +1,10 @@
-#include "platform/random.h"
+#include "base/random.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+
+#include "base/clock.h"
 
 namespace life3d {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/surface.h"
+#include "draw/surface.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/raster.h"
-#include "platform/text.h"
+#include "draw/raster.h"
+#include "text/text.h"
 
 namespace life3d {
 namespace {

@@ -1,11 +1,11 @@
-#include "platform/terminal_keys.h"
+#include "console/terminal_keys.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/keys.h"
+#include "console/keys.h"
 
 namespace life3d {
 namespace {

@@ -21,16 +21,15 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "app/life3d.h"
 #include "app/program.h"
+#include "base/clock.h"
 #include "cells/board.h"
+#include "draw/surface.h"
 #include "media/png_writer.h"
 #include "media/video_writer.h"
-#include "platform/random.h"
-#include "platform/surface.h"
 #include "render/frame.h"
 
 namespace {
@@ -364,10 +363,6 @@ std::string NextScriptedKey(void* context) {
   return (*script.keys)[script.next++];
 }
 
-void Pause(int32_t milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
 // Milliseconds of each stage of every timed pass, and of the pass as a whole.
 struct StageTimes {
   static constexpr int kCount = 7;
@@ -397,7 +392,7 @@ void RunTimedPass(life3d::Life3D& app, bool pause, StageTimes& times) {
   stageDone(1);
   const Clock::duration beforePause = lap - passStart;
   if (pause) {
-    Pause(kPassPauseMilliseconds);
+    life3d::Pause(kPassPauseMilliseconds);
     lap = Clock::now();
   }
   const Clock::time_point frameStart = lap;
@@ -502,7 +497,7 @@ bool RunPasses(life3d::Life3D& app, const Options& options, long passes, life3d:
   using namespace life3d;
   KeyScript script{&options.keys};
   Worker worker;
-  const PassIo io{options.pause ? Pause : nullptr, NextScriptedKey, &script, &worker};
+  const PassIo io{options.pause ? life3d::Pause : nullptr, NextScriptedKey, &script, &worker};
   const std::span<const uint32_t> picture = app.SceneWindow->surface.image;
   auto keepFrame = [&] { return !video || AddVideoFrame(*video, picture, &error); };
   if (!keepFrame()) return false;

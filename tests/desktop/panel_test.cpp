@@ -4,8 +4,8 @@
 
 #include "app/commands.h"
 #include "app/legend.h"
+#include "console/console.h"
 #include "desktop/panel_sdl.h"
-#include "platform/console.h"
 
 namespace life3d {
 namespace {

@@ -20,9 +20,9 @@
 #include <string>
 #include <thread>
 
-#include "platform/console.h"
-#include "platform/keys.h"
-#include "platform/terminal_keys.h"
+#include "console/console.h"
+#include "console/keys.h"
+#include "console/terminal_keys.h"
 
 namespace life3d {
 namespace {

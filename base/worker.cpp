@@ -1,4 +1,4 @@
-#include "platform/worker.h"
+#include "base/worker.h"
 
 #include <system_error>
 

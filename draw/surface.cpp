@@ -1,11 +1,11 @@
-#include "platform/surface.h"
+#include "draw/surface.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "platform/raster.h"
-#include "platform/text.h"
+#include "draw/raster.h"
+#include "text/text.h"
 
 namespace life3d {
 

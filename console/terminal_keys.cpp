@@ -1,9 +1,9 @@
-#include "platform/terminal_keys.h"
+#include "console/terminal_keys.h"
 
 #include <array>
 #include <cstring>
 
-#include "platform/keys.h"
+#include "console/keys.h"
 
 namespace life3d {
 namespace {

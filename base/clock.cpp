@@ -1,7 +1,8 @@
-#include "platform/random.h"
+#include "base/clock.h"
 
-#include <cstring>
+#include <chrono>
 #include <ctime>
+#include <thread>
 
 namespace life3d {
 
@@ -19,14 +20,9 @@ double TimeOfDaySeconds() {
                           static_cast<int>(now.tv_nsec / 1000000));
 }
 
-void SeedRandom(RandomGenerator& rng, double v) {
-  const float f = static_cast<float>(v);
-  std::memcpy(&rng.state, &f, sizeof f);
-}
-
-double RandomUnit(RandomGenerator& rng) {
-  rng.state = rng.state * 134775813u + 1u;  // arithmetic mod 2^32
-  return static_cast<double>(rng.state >> 1) / 2147483648.0;
+void Pause(int32_t milliseconds) {
+  if (milliseconds <= 0) return;
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 }  // namespace life3d

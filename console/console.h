@@ -65,7 +65,5 @@ void SetConsoleWindowPos(int32_t x, int32_t y);
 void FocusConsole();
 void PrintText(std::string_view text);
 void PrintNewline();
-// Sleeps the calling thread; zero or negative returns at once.
-void Pause(int32_t milliseconds);
 
 }  // namespace life3d

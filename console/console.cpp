@@ -1,11 +1,9 @@
-#include "platform/console.h"
+#include "console/console.h"
 
 #include <algorithm>
-#include <chrono>
 #include <new>
-#include <thread>
 
-#include "platform/surface.h"
+#include "draw/surface.h"
 
 namespace life3d {
 namespace {
@@ -166,11 +164,6 @@ void PrintNewline() {
   const ConsoleDisplay display =
       ChangeScreen([](ConsoleScreen& screen) { PrintNewlineTo(screen); });
   if (display.showScreen) display.showScreen();
-}
-
-void Pause(int32_t milliseconds) {
-  if (milliseconds <= 0) return;
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 }  // namespace life3d

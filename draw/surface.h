@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/raster.h"
+#include "draw/raster.h"
 
 namespace life3d {
 

@@ -1,4 +1,4 @@
-#include "platform/raster.h"
+#include "draw/raster.h"
 
 #include <algorithm>
 #include <cstdlib>
