@@ -50,9 +50,9 @@ struct SignalText {
   }
 };
 
-// What puts the screen back: attributes, cursor, autowrap, the normal screen.
-char restoreText[64];
-size_t restoreLength = 0;
+// What puts the screen back: attributes off, autowrap and cursor back on, the
+// normal screen (which brings back what the shell showed and its cursor).
+constexpr char kRestoreText[] = "\x1b[0m\x1b[?7h\x1b[?25h\x1b[?1049l";
 // The window's size and place before the run, asked for when the run begins
 // (xterm's window reports) and given back when it ends or stops; the size
 // falls back to what the terminal's driver knew, the place to none.
@@ -96,15 +96,15 @@ void WriteAll(int fd, const char* text, size_t length) {
 // The helpers below are async-signal-safe: termios calls and writes of
 // prepared text only.
 
-// The shell's settings and screen back, the terminal's size too.
 void WriteText(const SignalText& text) {
   WriteAll(outFd, text.bytes, text.length.load());
 }
 
+// The shell's settings and screen back, the window's size and place too.
 void LeaveScreen() {
   tcsetattr(inFd, TCSANOW, &savedModes);
   if (drawing) {
-    WriteAll(outFd, restoreText, restoreLength);
+    WriteAll(outFd, kRestoreText, sizeof kRestoreText - 1);
     if (sentResize.load()) WriteText(restoreSize);
     if (sentMove.load()) WriteText(restorePosition);
   }
@@ -402,11 +402,6 @@ bool StartTerminalOn(int in, int out) {
   // A terminal that cannot place the cursor (TERM=dumb) would show the
   // escape sequences as text: the console is then only in the window.
   drawing = isatty(out) != 0 && CanPlaceCursor(std::getenv("TERM"), out);
-  // Attributes off, autowrap and cursor back on, normal screen (which brings
-  // back what the shell showed and its cursor).
-  static constexpr char kRestore[] = "\x1b[0m\x1b[?7h\x1b[?25h\x1b[?1049l";
-  std::memcpy(restoreText, kRestore, sizeof kRestore - 1);
-  restoreLength = sizeof kRestore - 1;
   winsize window{};
   if (drawing && ioctl(out, TIOCGWINSZ, &window) == 0 && window.ws_row > 0) {
     restoreSize.Set("\x1b[8;%d;%dt", window.ws_row, window.ws_col);
