@@ -92,8 +92,10 @@ bool RunPass(Life3D& app, const PassIo& io) {
   // A key text is at most two bytes: it stays inside the string, off the heap.
   const std::string key = io.readKey ? io.readKey(io.context) : std::string();
   // A flag read here acts from the next pass's rebuild; camera and angle
-  // changes, and "N" (which rebuilds at once), show in this pass's frame.
-  if (DispatchKey(app, key)) return true;
+  // changes, and "N" (rebuilt here), show in this pass's frame.
+  const KeyOutcome outcome = DispatchKey(app, key);
+  if (outcome == KeyOutcome::kEndRun) return true;
+  if (outcome == KeyOutcome::kRebuildScene) RebuildScene(app);
   DrawSceneFrame(app, job.cleared);
   return false;
 }
