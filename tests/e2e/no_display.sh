@@ -38,6 +38,9 @@ done
 timeout 20 "$LIFE3D" --help >"$E2E_TMP/out" 2>&1
 grep -q '^Usage: life3d' "$E2E_TMP/out" && grep -q 'Esc' "$E2E_TMP/out" &&
   grep -q 'man life3d' "$E2E_TMP/out" || fail "usage lacks the keys, Esc or the manual: $(cat "$E2E_TMP/out")"
+# The keys as the help panel lists them, each line exactly, in its order.
+diff <(printf '%s\n' ' + :Camera.Zoom +' ' - :Camera.Zoom -' "${VISIBLE_HELP[@]}") \
+  <(sed -n '/^Keys/,/^  Esc:/{/^  Esc:/!s/^  //p}' "$E2E_TMP/out") >&2 || fail "usage's help lines differ"
 [ "$(timeout 20 "$LIFE3D" ignored --version)" = "life3d $(sed -n 's/^project(life3d VERSION \([0-9.]*\).*/\1/p' "$(dirname "${BASH_SOURCE[0]}")/../../CMakeLists.txt")" ] ||
   fail "life3d --version: $(timeout 20 "$LIFE3D" --version)"
-pass "--help and --version answer with status 0 and no window"
+pass "--help (the help lines exactly) and --version answer with status 0 and no window"
