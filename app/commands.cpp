@@ -78,7 +78,9 @@ static_assert(EachKeyInOneRow());
 constexpr bool HasHelpLine(const Command& command) {
   return !command.help.empty();
 }
+// Every command but Esc is on the panel.
 static_assert(std::ranges::count_if(kCommands, HasHelpLine) == kHelpLineCount);
+static_assert(std::size(kCommands) == kHelpLineCount + 1);
 
 constexpr std::array<std::string_view, kHelpLineCount> kHelpLines = [] {
   std::array<std::string_view, kHelpLineCount> lines;
