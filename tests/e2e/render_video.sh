@@ -59,7 +59,7 @@ rm -f "$WORK/out"/*
 ) 2>"$WORK/err"
 status=$?
 [ "$status" -eq 1 ] || fail "a full disk exits with $status, not 1"
-grep -q "^life3d-render: cannot write .*full.mkv: File too large" "$WORK/err" ||
+grep -q "^life3d-render: cannot write .*full.mkv': File too large" "$WORK/err" ||
   fail "a full disk says: $(cat "$WORK/err")"
 [ -z "$(ls -A "$WORK/out")" ] || fail "a full disk leaves $(ls -A "$WORK/out")"
 
