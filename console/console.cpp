@@ -132,11 +132,20 @@ ConsoleDisplay CurrentDisplay() {
 }  // namespace
 
 void SetConsoleSize(int32_t columns, int32_t rows) {
-  bool resized = false;
-  const ConsoleDisplay display =
-      ChangeScreen([&](ConsoleScreen& screen) { resized = ResizeScreen(screen, columns, rows); });
+  bool resized = false, cleared = false;
+  const ConsoleDisplay display = ChangeScreen([&](ConsoleScreen& screen) {
+    resized = ResizeScreen(screen, columns, rows);
+    // A size below 1 passes the range check, and the buffer is resized (so
+    // cleared) on the way to the window size that refuses it: the old size
+    // comes back blank, cursor home.
+    if (!resized && (columns < 1 || rows < 1) && columns <= kConsoleSizeMax &&
+        rows <= kConsoleSizeMax) {
+      cleared = ResizeScreen(screen, screen.columns, screen.rows);
+    }
+  });
   if (!resized) {
     PlatformError() = kErrorConsoleSize;
+    if (cleared && display.showScreen) display.showScreen();
     return;
   }
   if (display.resizeWindow) display.resizeWindow(columns, rows);

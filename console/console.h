@@ -59,7 +59,9 @@ void SetConsoleDisplay(const ConsoleDisplay& display);
 // The operations the program calls. They change TheConsole() and update the
 // terminal when there is one; the graphics window shows the cells as a panel.
 // SetConsoleSize gives exactly columns x rows cells, cleared, cursor home; a
-// size it cannot take records kErrorConsoleSize in PlatformError().
+// size it cannot take records kErrorConsoleSize in PlatformError(). One
+// below 1 (neither side above kConsoleSizeMax) still clears the old size's
+// cells and brings the cursor home.
 void SetConsoleSize(int32_t columns, int32_t rows);
 void SetConsoleWindowPos(int32_t x, int32_t y);
 void FocusConsole();

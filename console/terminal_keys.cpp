@@ -309,6 +309,15 @@ void FeedUtf8(KeyDecoder& d, uint8_t b, const Output& out) {
   if (byte > 0) out.Char(static_cast<uint8_t>(byte));
 }
 
+// The letter whose Ctrl chord sends control byte b, 0 for none. Backspace
+// (^H), Tab (^I) and Enter (^M) send the same bytes as Ctrl+H, I and M; a
+// terminal cannot tell them apart, and the keys are the likelier reading, as
+// they are without Alt.
+char CtrlLetter(uint8_t b) {
+  if (b < 0x01 || b > 0x1A || b == '\b' || b == '\t' || b == '\r') return 0;
+  return static_cast<char>('A' + b - 1);
+}
+
 // A byte after ESC (or ESC ESC) and before the sequence kind is known.
 void FeedAfterEscape(KeyDecoder& d, uint8_t b, const Output& out, int escapes) {
   if (b == '[' || b == 'O') {
@@ -328,6 +337,8 @@ void FeedAfterEscape(KeyDecoder& d, uint8_t b, const Output& out, int escapes) {
   Reset(d);
   if (IsLetter(b)) {
     out.Scan(LetterScanCode(static_cast<char>(b)));
+  } else if (const char letter = CtrlLetter(b)) {
+    out.Scan(LetterScanCode(letter));  // Ctrl+Alt+letter: Alt+letter's text
   } else if (b == 0x7F) {
     out.Char(8);
   } else if (b >= 0x80) {

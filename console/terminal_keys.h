@@ -41,8 +41,9 @@ using KeySink = void (*)(std::string_view key, void* context);
 // Printable ASCII as typed; Ctrl+letter as its control code; Backspace (DEL)
 // as 8; UTF-8 characters as their code page 437 byte (others dropped);
 // cursor, editing and function keys of xterm, tmux, rxvt and the Linux
-// console as 0 + scan code; ESC + letter (Alt+letter) as 0 + the letter's
-// scan code; ESC + other character as that character. Unknown sequences are
+// console as 0 + scan code; ESC + letter (Alt+letter) or ESC + Ctrl+letter's
+// control code as 0 + the letter's scan code; ESC + other character as that
+// character (Tab, Enter and Backspace included). Unknown sequences are
 // dropped whole; window reports are kept in the decoder, never keys.
 void FeedKeyBytes(KeyDecoder& decoder, std::string_view bytes, KeySink sink, void* context);
 // True while bytes wait for more (the caller starts its flush timer).

@@ -21,6 +21,38 @@ void SetError(std::string* error, const std::string& text) {
   if (error) *error = text;
 }
 
+// Why an existing regular file is not replaced, "" when it may be. A file
+// with no write bit for anyone is protected on purpose: refused even where
+// the process could override the bits (root). A file with more than one name
+// is refused rather than written in place: a new file would split the names,
+// and writing in place would leave them all partial on a full disk or a kill.
+std::string ReplaceRefusal(const std::string& path, const struct stat& info) {
+  if (info.st_nlink > 1)
+    return "it has " + std::to_string(info.st_nlink) +
+           " hard links and a new file would split them (remove this name first to write a "
+           "new file here)";
+  if ((info.st_mode & 0222) == 0) {
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+    return std::string("it is write-protected (mode ") + mode + ")";
+  }
+  if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+    return std::string("it cannot be written (") + std::strerror(errno) + ")";
+  return "";
+}
+
+// The replaced file's owner, group and permission bits pass to the new one.
+// An owner the process may not give away stays the process's, and so does
+// the group unless the process belongs to it. Set-id bits are not carried
+// over: they were granted to the old content. False with errno when the
+// permission bits cannot be set.
+bool KeepOwnerAndMode(int fd, const struct stat& old) {
+  const bool owned = fchown(fd, old.st_uid, old.st_gid) == 0 ||
+                     fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
+  (void)owned;  // best effort, as said above
+  return fchmod(fd, old.st_mode & 0777) == 0;
+}
+
 bool Fail(const OutputTarget& target, const std::string& reason, std::string* error) {
   SetError(error, "cannot write " + DescribeOutput(target) + ": " + reason);
   return false;
@@ -152,10 +184,32 @@ void SyncFolder(const std::string& folder) {
 
 }  // namespace
 
+std::string QuoteName(std::string_view name) {
+  std::string text = "'";
+  for (const char c : name) {
+    const auto b = static_cast<unsigned char>(c);
+    if (c == '\'' || c == '\\') {
+      text += '\\';
+      text += c;
+    } else if (c == '\n') {
+      text += "\\n";
+    } else if (c == '\t') {
+      text += "\\t";
+    } else if (b < 0x20 || b == 0x7F) {
+      char escape[5];
+      std::snprintf(escape, sizeof escape, "\\x%02X", b);
+      text += escape;
+    } else {
+      text += c;
+    }
+  }
+  return text + "'";
+}
+
 std::string DescribeOutput(const OutputTarget& target) {
   if (target.toStdout) return "standard output";
-  if (target.path.empty() || target.path == target.given) return target.given;
-  return target.given + " (a link to " + target.path + ")";
+  if (target.path.empty() || target.path == target.given) return QuoteName(target.given);
+  return QuoteName(target.given) + " (a link to " + QuoteName(target.path) + ")";
 }
 
 bool CheckOutput(const std::string& name, OutputTarget& target, std::string* error) {
@@ -183,6 +237,8 @@ bool CheckOutput(const std::string& name, OutputTarget& target, std::string* err
             target,
             "it is " + kind + (S_ISFIFO(info.st_mode) ? " (give - for standard output)" : ""),
             error);
+      const std::string refusal = ReplaceRefusal(target.path, info);
+      if (!refusal.empty()) return Fail(target, refusal, error);
       break;
     }
     if (hops == kMaxLinkHops || !FollowLink(target.path))
@@ -191,7 +247,7 @@ bool CheckOutput(const std::string& name, OutputTarget& target, std::string* err
   if (BaseOf(target.path).empty()) return Fail(target, "it names a folder", error);
   target.folder = FolderOf(target.path);
   if (stat(target.folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
-    return Fail(target, "there is no folder " + target.folder, error);
+    return Fail(target, "there is no folder " + QuoteName(target.folder), error);
   // The permission bits first, then an unnamed file made and dropped at
   // once: a file system may refuse what the bits allow (/proc, a read-only
   // mount). One that has no unnamed files is left to the hidden name.
@@ -199,7 +255,8 @@ bool CheckOutput(const std::string& name, OutputTarget& target, std::string* err
   if (faccessat(AT_FDCWD, target.folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0 ||
       ((fd = OpenUnnamed(target.folder)) < 0 && !UnnamedRefused(errno)))
     return Fail(target,
-                "its folder " + target.folder + " cannot be written (" + std::strerror(errno) + ")",
+                "its folder " + QuoteName(target.folder) + " cannot be written (" +
+                    std::strerror(errno) + ")",
                 error);
   if (fd >= 0) close(fd);
   return true;
@@ -252,12 +309,16 @@ bool CommitOutput(OutputFile& file, std::string* error) {
     return true;
   }
   const OutputTarget& target = file.target;
+  // What the path holds now decides, not what it held before the run.
   std::string reason;
   struct stat info;
-  if (fsync(file.fd) != 0) {
+  const bool replacing = lstat(target.path.c_str(), &info) == 0;
+  if (replacing && *RefusedKind(info.st_mode)) {
+    reason = std::string("it has become ") + RefusedKind(info.st_mode);
+  } else if (replacing && !(reason = ReplaceRefusal(target.path, info)).empty()) {
+    // refused as it is now
+  } else if ((replacing && !KeepOwnerAndMode(file.fd, info)) || fsync(file.fd) != 0) {
     reason = std::strerror(errno);
-  } else if (lstat(target.path.c_str(), &info) == 0 && *RefusedKind(info.st_mode)) {
-    reason = std::string("it has become ") + RefusedKind(info.st_mode);  // during the run
   } else if (file.hiddenPath.empty() ? LinkUnnamed(file.fd, target.path) != 0
                                      : rename(file.hiddenPath.c_str(), target.path.c_str()) != 0) {
     reason = std::strerror(errno);

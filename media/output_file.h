@@ -7,12 +7,19 @@
 //     refuses unnamed files, into a hidden name ".NAME.XXXXXX" beside it;
 //   - committed only when complete: made durable, then given the target's name
 //     in one step, replacing a regular file there;
-//   - created 0666 less the umask, as other tools create files.
+//   - created 0666 less the umask, as other tools create files; a replaced
+//     file's permission bits, owner and group pass to the new one (owner and
+//     group as far as the process may set them);
+//   - never replacing a file the process may not write, one without any write
+//     bit (even for root), or one with more than one hard link, before the
+//     run or at the commit.
+// Messages name files quoted, control bytes escaped, so one stays one line.
 // The name "-" stands for standard output, which is written as it is.
 #pragma once
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace life3d {
 
@@ -39,8 +46,11 @@ enum class OutputNaming {
 // Checks that name can be written and fills target. "-" is standard output,
 // refused when that is a terminal or closed. False with a one-line reason.
 bool CheckOutput(const std::string& name, OutputTarget& target, std::string* error);
+// A file name for a message: in single quotes, with \\, \', \n, \t and \xHH
+// for the backslash, the quote and the other control bytes.
+std::string QuoteName(std::string_view name);
 // The name target is known by in messages: the name given, and the file
-// written when a link led elsewhere.
+// written when a link led elsewhere, quoted.
 std::string DescribeOutput(const OutputTarget& target);
 
 // Opens a file in target's folder to write the output into, for reading

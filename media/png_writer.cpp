@@ -79,7 +79,7 @@ bool EndsInPng(const std::string& path) {
 
 bool CheckPngOutput(const std::string& path, OutputTarget& target, std::string* error) {
   if (path != "-" && !EndsInPng(path)) {
-    SetError(error, "cannot write " + path + ": the name must end in .png");
+    SetError(error, "cannot write " + QuoteName(path) + ": the name must end in .png");
     return false;
   }
   return CheckOutput(path, target, error);

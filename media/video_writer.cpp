@@ -405,7 +405,8 @@ VideoFile OpenVideo(const std::string& path, const VideoSettings& settings, std:
 
   VideoFormat format = VideoFormat::kMkv;
   if (path != "-" && !FindVideoFormat(path, format)) {
-    SetError(error, "cannot record " + path + ": the name must end in .mp4, .webm or .mkv");
+    SetError(error,
+             "cannot record " + QuoteName(path) + ": the name must end in .mp4, .webm or .mkv");
     return nullptr;
   }
   const FormatInfo& info = InfoOf(format);

@@ -223,18 +223,44 @@ TEST(ConsoleDisplayTest, ProgramOperationsChangeTheConsoleAndTellTheDisplay) {
   FocusConsole();
   PrintText("keep");
   PrintNewline();
-  PrintText("");  // nothing to show
-  PlatformError() = 0;
-  SetConsoleSize(0, 16);  // refused: nothing changes, nothing to show
-  EXPECT_EQ(PlatformError(), kErrorConsoleSize);
+  PrintText("");              // nothing to show
+  SetConsoleSize(65536, 16);  // refused before any change: nothing to show
+  SetConsoleSize(0, 16);      // refused after the cells were cleared: shown
   SetConsoleDisplay(ConsoleDisplay{});
-  EXPECT_EQ(displayLog, "22x16 show 0,40 raise show show ");
+  EXPECT_EQ(displayLog, "22x16 show 0,40 raise show show show ");
+}
+
+// The program's SetConsoleSize after "abc" on its 22 x 16 console: a size
+// below 1 gets as far as clearing the cells before it is refused; a size
+// above the limit is refused before anything changes.
+struct RefusedSize {
+  int columns, rows;
+  bool cleared;
+};
+
+class SetConsoleSizeRefusedTest : public testing::TestWithParam<RefusedSize> {};
+
+TEST_P(SetConsoleSizeRefusedTest, RecordsTheErrorAndKeepsTheSize) {
+  const RefusedSize& c = GetParam();
+  SetConsoleSize(22, 16);
+  PrintText("abc");
+  PlatformError() = 0;
+  SetConsoleSize(c.columns, c.rows);
+  EXPECT_EQ(PlatformError(), kErrorConsoleSize);
   Console& console = TheConsole();
   std::lock_guard lock(console.mutex);
   EXPECT_EQ(console.screen.columns, 22);
-  EXPECT_EQ(RowText(console.screen, 0).substr(0, 5), "keep ");
-  EXPECT_EQ(console.screen.cursorY, 1);
+  EXPECT_EQ(console.screen.rows, 16);
+  EXPECT_EQ(RowText(console.screen, 0).substr(0, 4), c.cleared ? "    " : "abc ");
+  EXPECT_EQ(console.screen.cursorX, c.cleared ? 0 : 3);
+  EXPECT_EQ(console.screen.cursorY, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Console, SetConsoleSizeRefusedTest,
+                         testing::Values(RefusedSize{0, 16, true}, RefusedSize{22, 0, true},
+                                         RefusedSize{-1, 16, true}, RefusedSize{0, 40, true},
+                                         RefusedSize{0, 65536, false},
+                                         RefusedSize{65535, 65535, false}));
 
 }  // namespace
 }  // namespace life3d

@@ -81,6 +81,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "\x1bq\x1bQ\x1b"
                    "a",
                    {Scan(16), Scan(16), Scan(30)}},
+        DecodeCase{"CtrlAltLetterIsZeroAndLetterScanCode",
+                   "\x1b\x03\x1b\x11\x1b\x01\x1b\x1a\x1b\n",
+                   {Scan(0x2e), Scan(0x10), Scan(30), Scan(44), Scan(36)}},
+        DecodeCase{"AltTabEnterBackspaceAreTheKeys",
+                   "\x1b\t\x1b\r\x1b\b\x1b\x7f\x1b\x1c",
+                   {Char(9), Char(13), Char(8), Char(8), Char(0x1c)}},
+        DecodeCase{"AltNulIsNoKey", std::string("\x1b\0z", 3), {"z"}},
         DecodeCase{"AltOAloneIsAltLetter", "\x1bO", {Scan(24)}},
         DecodeCase{"AltNonLetterIsTheCharacter",
                    "\x1b"

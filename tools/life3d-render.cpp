@@ -429,11 +429,12 @@ void CatchStopSignals() {
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
-// "stopped by a signal (Terminated); run.mkv and frame.png not written".
+// "stopped by a signal (Terminated); 'run.mkv' and 'frame.png' not written".
 std::string StopMessage(const Options& options) {
   std::string files;
   for (const std::string* name : {&options.video, &options.out})
-    if (!name->empty() && *name != "-") files += (files.empty() ? "" : " and ") + *name;
+    if (!name->empty() && *name != "-")
+      files += (files.empty() ? "" : " and ") + life3d::QuoteName(*name);
   std::string text = std::string("stopped by a signal (") + strsignal(gStopSignal) + ")";
   if (!files.empty()) text += "; " + files + " not written";
   if (options.video == "-") text += "; the video on standard output is incomplete";
@@ -619,6 +620,6 @@ int main(int argc, char** argv) {
          WriteOutput(pngFile, png.data(), png.size(), &error);
   if (!options.out.empty() && !(ok && CommitOutput(pngFile, &error))) return Report(error, 1);
   EndProgress(progress, video ? VideoFrameCount(*video) : 0,
-              options.video == "-" ? "standard output" : options.video);
+              options.video == "-" ? "standard output" : QuoteName(options.video));
   return 0;
 }

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # life3d-render: help, option and output errors, a PNG of the first frame and
-# the same picture for the same seed, standard output, links, a signal.
+# the same picture for the same seed, standard output, links, what a replaced
+# file was, a full disk, a signal.
 set -u
 BUILD="$1"
 TOOL="$BUILD/life3d-render"
 WORK="$(mktemp -d)"
-trap 'rm -rf "$WORK"' EXIT
+trap 'umount "$WORK/full" 2>/dev/null; rm -rf "$WORK"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 "$TOOL" --help >"$WORK/help" || fail "--help exits with $?"
@@ -72,14 +73,60 @@ ln -s "$WORK/c.png" "$WORK/link.png"
 [ -L "$WORK/link.png" ] || fail "the link was replaced"
 cmp -s "$WORK/c.png" "$WORK/a.png" || fail "the link's target does not hold the new picture"
 
+# A replaced file keeps its mode; a write-protected or hard-linked one, or one
+# this user may not write, is refused before the run and left as it was.
+printf old >"$F/kept.png" && chmod 0600 "$F/kept.png"
+"$TOOL" --seed 1 --size 16x16 --out "$F/kept.png" || fail "replacing a file"
+[ "$(stat -c %a "$F/kept.png")" = 600 ] || fail "a 0600 file became $(stat -c %a "$F/kept.png")"
+printf old >"$F/ro.png" && chmod 0444 "$F/ro.png"
+printf old >"$F/one.png" && ln "$F/one.png" "$F/two.png"
+refused=("$F/ro.png" "$F/one.png" "$F/no
+such/x.png" "$F/a
+b.jpg")
+users=()
+if [ "$(id -u)" = 0 ] && setpriv --reuid=65534 --regid=65534 --clear-groups true 2>/dev/null; then
+  chmod 0755 "$WORK" && chmod 0777 "$F" && printf old >"$F/root.png"
+  refused+=("$F/root.png")
+  users=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+for name in "${refused[@]}"; do
+  "${users[@]}" "$TOOL" --seed 1 --size 16x16 --out "$name" 2>"$WORK/err"
+  [ $? -eq 2 ] && [ "$(wc -l <"$WORK/err")" -eq 1 ] ||
+    fail "'$name' is not refused in one line: $(cat "$WORK/err")"
+done
+[ "$(cat "$F/ro.png" "$F/two.png" "$F/root.png" 2>/dev/null)" = "oldold$([ ${#users[@]} -gt 0 ] && echo old)" ] ||
+  fail "a refused file was changed"
+[ "$(stat -c %h "$F/one.png")" = 2 ] || fail "a hard link was split"
+rm -f "$F"/*
+
+# A full disk is named as such and keeps the earlier file (where mounting is allowed).
+mkdir "$WORK/full"
+if mount -t tmpfs -o size=16k tmpfs "$WORK/full" 2>/dev/null; then
+  printf old >"$WORK/full/x.png"
+  "$TOOL" --seed 1 --size 1920x1080 --out "$WORK/full/x.png" 2>"$WORK/err"
+  [ $? -eq 1 ] || fail "a full disk does not exit with 1"
+  grep -qx "life3d-render: cannot write '$WORK/full/x.png': No space left on device" "$WORK/err" ||
+    fail "a full disk says: $(cat "$WORK/err")"
+  [ "$(ls -A "$WORK/full")" = x.png ] && [ "$(cat "$WORK/full/x.png")" = old ] ||
+    fail "a full disk leaves $(ls -A "$WORK/full")"
+else
+  echo "render_tool: full disk not tried (no tmpfs mount allowed)"
+fi
+
 # A signal before the commit, even in a run of no passes, leaves no file.
 "$TOOL" --seed 1 --size 6000x6000 --out "$F/big.png" 2>"$WORK/err" &
 pid=$!
-sleep 0.3
+# Once SIGTERM is caught (bit 15 of SigCgt): a loaded machine may take longer
+# than any fixed sleep to get there.
+for _ in $(seq 200); do
+  caught=$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status" 2>/dev/null)
+  [ -n "$caught" ] && (((0x$caught & 0x4000) != 0)) && break
+  sleep 0.05
+done
 kill -TERM "$pid"
 wait "$pid"
 status=$?
 [ "$status" -eq 143 ] || fail "SIGTERM in a run of no passes exits with $status, not 143"
-grep -q "big.png not written" "$WORK/err" || fail "SIGTERM says: $(cat "$WORK/err")"
+grep -q "big.png' not written" "$WORK/err" || fail "SIGTERM says: $(cat "$WORK/err")"
 [ -z "$(ls -A "$F")" ] || fail "SIGTERM leaves $(ls -A "$F")"
 echo "render_tool: ok"

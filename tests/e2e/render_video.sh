@@ -41,7 +41,7 @@ script -qfec "$TOOL $RUN --size 160x90 --video $WORK/out/b.mkv" /dev/null >"$WOR
   fail "a run on a terminal fails"
 grep -q "pass 3 of 3, encoding at .* frames/s" "$WORK/tty" ||
   fail "no progress on a terminal: $(cat "$WORK/tty")"
-grep -q "b.mkv: 4 frames, encoded at" "$WORK/tty" || fail "no summary on a terminal"
+grep -q "b.mkv': 4 frames, encoded at" "$WORK/tty" || fail "no summary on a terminal"
 script -qfec "$TOOL $RUN --size 160x90 --quiet --video $WORK/out/c.mkv" /dev/null >"$WORK/tty" 2>&1 ||
   fail "a --quiet run on a terminal fails"
 [ ! -s "$WORK/tty" ] || fail "--quiet still prints: $(cat "$WORK/tty")"
@@ -59,7 +59,7 @@ rm -f "$WORK/out"/*
 ) 2>"$WORK/err"
 status=$?
 [ "$status" -eq 1 ] || fail "a full disk exits with $status, not 1"
-grep -q "^life3d-render: cannot write .*full.mkv: File too large" "$WORK/err" ||
+grep -q "^life3d-render: cannot write .*full.mkv': File too large" "$WORK/err" ||
   fail "a full disk says: $(cat "$WORK/err")"
 [ -z "$(ls -A "$WORK/out")" ] || fail "a full disk leaves $(ls -A "$WORK/out")"
 
@@ -77,7 +77,7 @@ for signal in TERM KILL; do
   { wait "$pid"; } 2>/dev/null  # no "Killed" notice from the shell
   status=$?
   [ "$status" -eq $((128 + $(kill -l "$signal"))) ] || fail "SIG$signal mid-run exits with $status"
-  [ "$signal" = KILL ] || grep -q "long.mkv not written" "$WORK/err" ||
+  [ "$signal" = KILL ] || grep -q "long.mkv' not written" "$WORK/err" ||
     fail "SIG$signal mid-run says: $(cat "$WORK/err")"
   [ -z "$(ls -A "$WORK/out")" ] || fail "SIG$signal mid-run leaves $(ls -A "$WORK/out")"
 done

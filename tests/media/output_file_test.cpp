@@ -57,7 +57,7 @@ TEST(OutputFile, CheckFollowsLinksAndRefusesWhatIsNoRegularFile) {
       {"dangling.png", "new.png", nullptr},
       {"dir.png", nullptr, "it is a folder"},
       {"fifo.png", nullptr, "it is a FIFO"},
-      {"device.png", nullptr, "device.png (a link to /dev/null): it is a device"},
+      {"device.png", nullptr, "device.png' (a link to '/dev/null'): it is a device"},
       {"socket.png", nullptr, "it is a socket"},
       {"nowhere.png", nullptr, "there is no folder"},
       {"none/new.png", nullptr, "there is no folder"},
@@ -131,6 +131,77 @@ TEST(OutputFile, CommitRefusesAPathThatBecameAFifoDuringTheRun) {
   EXPECT_NE(error.find("it has become a FIFO"), std::string::npos) << error;
   EXPECT_TRUE(fs::is_fifo(folder / "run.png"));
   EXPECT_EQ(folder.Names().size(), 1u);
+}
+
+TEST(OutputFile, NamesAreQuotedOnOneLine) {
+  EXPECT_EQ(QuoteName("a b.png"), "'a b.png'");
+  EXPECT_EQ(QuoteName("it's\\x\n\t\x1b\x7f\xc3\xa9.png"),
+            "'it\\'s\\\\x\\n\\t\\x1B\\x7F\xc3\xa9.png'");
+}
+
+// An existing file at the path: what it is before the run, and what the
+// commit leaves there. Another owner can only be given by root.
+struct ReplaceCase {
+  const char* name;
+  mode_t mode;
+  bool otherOwner;   // owned by 1234:5678
+  bool linked;       // has a second hard link
+  mode_t keptMode;   // the new file's mode, 0 when refused
+  const char* says;  // a part of the refusal
+};
+
+TEST(OutputFile, ReplacingKeepsModeAndOwnerOrRefusesBeforeAndAtCommit) {
+  const ReplaceCase cases[] = {
+      {"private", 0600, false, false, 0600, nullptr},
+      {"set-id bits are the old content's", 06775, false, false, 0775, nullptr},
+      {"another's file keeps its owner", 0640, true, false, 0640, nullptr},
+      {"write-protected", 0444, false, false, 0, "it is write-protected (mode 0444)"},
+      {"hard link", 0644, false, true, 0, "it has 2 hard links"},
+  };
+  for (const ReplaceCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.otherOwner && geteuid() != 0) continue;
+    Folder folder;
+    const std::string path = folder / "old.png";
+    auto makeOld = [&] {
+      std::ofstream(path) << "old";
+      ASSERT_EQ(chmod(path.c_str(), c.mode), 0);
+      if (c.otherOwner) {
+        ASSERT_EQ(chown(path.c_str(), 1234, 5678), 0);
+      }
+      if (c.linked) fs::create_hard_link(path, folder / "other.png");
+    };
+    // Before the run: a refusal, or a commit that keeps what the file was.
+    makeOld();
+    OutputTarget target;
+    OutputFile file;
+    std::string error;
+    ASSERT_EQ(CheckOutput(path, target, &error), c.keptMode != 0) << error;
+    if (c.keptMode != 0) {
+      ASSERT_TRUE(OpenOutput(target, file, &error) && WriteOutput(file, "new", 3, &error) &&
+                  CommitOutput(file, &error))
+          << error;
+      struct stat info;
+      ASSERT_EQ(stat(path.c_str(), &info), 0);
+      EXPECT_EQ(Bytes(path), "new");
+      EXPECT_EQ(info.st_mode & 07777, c.keptMode);
+      EXPECT_EQ(info.st_uid, c.otherOwner ? 1234u : geteuid());
+      EXPECT_EQ(info.st_gid, c.otherOwner ? 5678u : getegid());
+      continue;
+    }
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    // The same file appearing during the run is refused at the commit.
+    fs::remove(path);
+    fs::remove(folder / "other.png");
+    ASSERT_TRUE(CheckOutput(path, target, &error) && OpenOutput(target, file, &error) &&
+                WriteOutput(file, "new", 3, &error))
+        << error;
+    makeOld();
+    EXPECT_FALSE(CommitOutput(file, &error));
+    EXPECT_NE(error.find(c.says), std::string::npos) << error;
+    EXPECT_EQ(Bytes(path), "old");
+    EXPECT_EQ(fs::hard_link_count(path), c.linked ? 2u : 1u);
+  }
 }
 
 }  // namespace
