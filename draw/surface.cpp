@@ -1,6 +1,7 @@
 #include "draw/surface.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <new>
 
@@ -109,6 +110,7 @@ DrawingSurface* CurrentSurface() {
 void ClearSurface(int32_t color, int32_t style) {
   DrawingSurface* surface = CurrentSurface();
   if (!surface) return;
+  assert(!surface->clearedAhead && "nothing draws between a clear ahead and the frame's start");
   if (color == -1) color = surface->backColor;
   if (style < 0 || style > 6) style = 0;
   if (color != -2) {
@@ -152,6 +154,7 @@ void FillPolygon(const PolygonPoints& points, int32_t outline, int32_t fill, int
                  bool alternate) {
   DrawingSurface* surface = CurrentSurface();
   if (!surface) return;
+  assert(!surface->clearedAhead && "nothing draws between a clear ahead and the frame's start");
   const int32_t n = points.count;
   if (n < 2 || n > kMaxPolygonPoints) return;
   // Whole pixels, halves to even; a coordinate that is infinite, not a number
@@ -200,6 +203,7 @@ void FillPolygon(const PolygonPoints& points, int32_t outline, int32_t fill, int
 void RedrawSurface() {
   DrawingSurface* surface = CurrentSurface();
   if (!surface || !surface->present) return;
+  assert(!surface->clearedAhead && "nothing draws between a clear ahead and the frame's start");
   surface->present(*surface, surface->presentContext);
 }
 

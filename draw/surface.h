@@ -54,6 +54,10 @@ struct DrawingSurface {
   int32_t penStyle = 0, penWidth = 0;
   PresentFn present = nullptr;  // nobody shows the image when null
   void* presentContext = nullptr;
+  // The image was cleared for the next frame by another thread while this
+  // one waited (see ClearFrameAhead); the frame's start uses that clear in
+  // place of its own. Nothing may draw while it is set.
+  bool clearedAhead = false;
   // Painting under (BeginPaintingUnder): the pixels painted since it began.
   bool paintingUnder = false;
   PaintedMask painted;                // points into the two arrays below
