@@ -12,10 +12,6 @@ namespace life3d {
 
 namespace {
 
-// Largest side of an image: far above any desktop, small enough that the
-// pixel count and every row offset stay well inside 64-bit arithmetic.
-constexpr int32_t kMaxImageSide = 16384;
-
 thread_local GraphicsWindow* tCurrentWindow = nullptr;
 thread_local int32_t tPlatformError = 0;
 
