@@ -3,8 +3,8 @@
 // PNG, every frame as a video, or times the stages of a pass.
 //
 // Sections: usage text; options (a table of rows, one parser each, limits
-// from the libraries); --bench, which times RunPass through its stage hook;
-// stop signals; progress line; the run; its files; main.
+// from the libraries); the figures of --bench, taken through RunPass's stage
+// hook; stop signals; progress line; the run; its files; main.
 
 #include <unistd.h>
 
@@ -409,7 +409,6 @@ std::string StopMessage(const Options& options) {
 // The progress line of a recording, on standard error when it is a terminal:
 // passes done of the total, the encoding speed, time left.
 struct Progress {
-  using Clock = std::chrono::steady_clock;
   bool shown = false;
   long total = 0;
   Clock::time_point start, lastShown;
@@ -419,13 +418,12 @@ Progress StartProgress(bool wanted, long total) {
   Progress progress;
   progress.shown = wanted && isatty(STDERR_FILENO);
   progress.total = total;
-  progress.start = Progress::Clock::now();
+  progress.start = Clock::now();
   return progress;
 }
 
 double FramesPerSecond(const Progress& progress, long frames) {
-  const double seconds =
-      std::chrono::duration<double>(Progress::Clock::now() - progress.start).count();
+  const double seconds = std::chrono::duration<double>(Clock::now() - progress.start).count();
   return seconds > 0 ? frames / seconds : 0;
 }
 
@@ -433,7 +431,7 @@ double FramesPerSecond(const Progress& progress, long frames) {
 // "encoding at", so the speed is not read as the video's frame rate.
 void ShowProgress(Progress& progress, long done) {
   if (!progress.shown) return;
-  const Progress::Clock::time_point now = Progress::Clock::now();
+  const Clock::time_point now = Clock::now();
   if (done > 1 && done < progress.total &&
       now - progress.lastShown < std::chrono::milliseconds(250))
     return;
