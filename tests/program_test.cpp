@@ -316,5 +316,20 @@ TEST(RunPass, TellsItsHookOfEveryStageOnTheThreadThatRunsIt) {
   }
 }
 
+#ifndef NDEBUG
+TEST(WorkerDeathTest, OneJobAtATime) {
+  EXPECT_DEATH(
+      {
+        Worker worker;
+        std::mutex never;
+        never.lock();
+        auto waits = [&] { std::lock_guard<std::mutex> lock(never); };
+        StartJob(worker, waits);
+        StartJob(worker, waits);
+      },
+      "one job at a time");
+}
+#endif
+
 }  // namespace
 }  // namespace life3d
