@@ -13,14 +13,16 @@ FrameScene SceneFrame(Life3D& app, StageHook<FrameStage> hook) {
   return FrameScene{app.mesh, app.rot, app.camera, app.light, app.SceneWindow, hook};
 }
 
+// The frame's stages are the pass's last ones, in the same order.
+constexpr int32_t kFirstFrameStage = static_cast<int32_t>(PassStage::kClear);
+static_assert(kFirstFrameStage + static_cast<int32_t>(FrameStage::kPublish) ==
+              static_cast<int32_t>(PassStage::kPublish));
+
 // Tells the pass's hook (context) of a stage of the frame.
 void ForwardFrameStage(FrameStage stage, bool ended, void* context) {
-  static_assert(static_cast<int32_t>(FrameStage::kPublish) ==
-                static_cast<int32_t>(PassStage::kPublish) -
-                    static_cast<int32_t>(PassStage::kClear));
   const auto& hook = *static_cast<const StageHook<PassStage>*>(context);
-  const int32_t first = static_cast<int32_t>(PassStage::kClear);
-  hook.stage(static_cast<PassStage>(first + static_cast<int32_t>(stage)), ended, hook.context);
+  hook.stage(static_cast<PassStage>(kFirstFrameStage + static_cast<int32_t>(stage)), ended,
+             hook.context);
 }
 
 }  // namespace
@@ -84,7 +86,8 @@ bool RunPass(Life3D& app, const PassIo& io) {
   // A flag read here acts from the next pass's rebuild; camera and angle
   // changes, and "N" (which rebuilds at once), show in this pass's frame.
   if (DispatchKey(app, key)) return true;
-  StageHook<PassStage> passHook = hook;  // the frame's hook tells it
+  // The frame's stages reach the pass's hook, under their names in the pass.
+  StageHook<PassStage> passHook = hook;
   StageHook<FrameStage> frameHook;
   if (hook.stage) frameHook = {ForwardFrameStage, &passHook};
   DrawFrame(SceneFrame(app, frameHook), app.Temp_Mouse_x, app.Temp_Mouse_y, app.Temp_Mouse_z);
