@@ -2,16 +2,14 @@
 // a console, with keys from the command line, and writes the last frame as a
 // PNG, every frame as a video, or times the stages of a pass.
 //
-// Sections: usage text; options (a table of rows, one parser each, limits
-// from the libraries); the figures of --bench, taken through RunPass's stage
-// hook; stop signals; progress line; the run; its files; main.
+// Sections: the figures of --bench, taken through RunPass's stage hook; stop
+// signals; progress line; the run; its files; main. The options and the usage
+// text are in render_options.h, the --keys text in key_script.h.
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cfloat>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -22,7 +20,6 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/life3d.h"
@@ -32,278 +29,11 @@
 #include "media/png_writer.h"
 #include "media/video_writer.h"
 #include "tools/key_script.h"
+#include "tools/render_options.h"
 
 namespace {
 
 using namespace life3d;
-
-constexpr long kMaxPasses = 100000000;
-constexpr long kDefaultBenchPasses = 100;
-// Each format's own range is the writer's to check, so its refusal names the format.
-constexpr long kMaxAnyVideoQuality = std::max(kMp4Quality.maxQuality, kWebmQuality.maxQuality);
-
-// A printf format: the numbers come from the libraries (PrintUsage).
-constexpr char kUsage[] =
-    "Usage: life3d-render [options]\n"
-    "Runs life3d's start-up and main loop without a window or a console: the\n"
-    "board is seeded, the first frame drawn, then each loop pass computes one\n"
-    "generation, rebuilds the scene, reads one key of --keys and draws a frame\n"
-    "(with no pause between passes unless --pause).\n"
-    "\n"
-    "  --seed SECONDS   time of day that seeds the board, 0 <= SECONDS < %d\n"
-    "                   (12:00:00.250 is 43200.25); default: now\n"
-    "  --passes N       loop passes after start-up (default 0: the first frame)\n"
-    "  --size WxH       desktop size in pixels (default 1920x1080)\n"
-    "  --quick          leave the ground out from the first loop pass on\n"
-    "  --no-center      stop centring the scene from the first loop pass on\n"
-    "  --angles X,Y,Z   view angles in degrees (default -136,0,60)\n"
-    "  --keys TEXT      one key per pass, in order, as if typed; after the last\n"
-    "                   one no key comes. \\e is Esc (it ends the run before\n"
-    "                   that pass's frame), \\xHH the byte HH, \\\\ a backslash,\n"
-    "                   \\0 then a key the two-byte key 0 + that byte (\\0H is\n"
-    "                   Up); a blank is a pass with a key that does nothing\n"
-    "  --out FILE.png   write the last frame drawn to FILE.png; --out - writes\n"
-    "                   the PNG to standard output (a pipe or a file, not a terminal)\n"
-    "  --video FILE     write every frame drawn, the first one included, as a\n"
-    "                   video: FILE.mp4 (H.264), FILE.webm (VP9) or FILE.mkv\n"
-    "                   (FFV1, lossless: exactly the pictures --out writes);\n"
-    "                   --video - streams the .mkv to standard output\n"
-    "  --fps N          frames per second of the video, %d to %d (default %d)\n"
-    "  --quality Q      constant quality of .mp4 (0..%d, default %d) or .webm\n"
-    "                   (0..%d, default %d); lower is better and larger\n"
-    "  --quiet          no progress line while a video is written\n"
-    "  --pause          pause in each pass as the program does (%d ms, with the\n"
-    "                   scene rebuild on a second thread meanwhile), which leaves\n"
-    "                   the caches as cold as they are in a real run\n"
-    "  --bench          print the median milliseconds per pass of each stage and\n"
-    "                   of the whole pass, and the passes per second (default\n"
-    "                   %ld passes); with --pause the whole pass counts neither\n"
-    "                   the pause nor the rebuild done during it\n"
-    "  --version        show the version\n"
-    "  --help           show this text\n"
-    "\n"
-    "One of --out, --video and --bench is needed, and each option is given at\n"
-    "most once. Numbers are plain decimals (43200.25, -136). Every path is\n"
-    "checked before the run (a folder, device, FIFO or socket is refused; a\n"
-    "link is followed) and a file appears only once complete: a failure or a\n"
-    "signal (SIGINT, SIGTERM, SIGHUP: status 128 + N) leaves none.\n"
-    "\n"
-    "Examples:\n"
-    "  life3d-render --seed 43200.25 --passes 10 --size 960x540 --out frame.png\n"
-    "  life3d-render --seed 43200.25 --passes 40 --keys 'XXXXq++' --out frame.png\n"
-    "  life3d-render --seed 43200.25 --passes 600 --size 960x540 --video run.mp4\n";
-
-void PrintUsage() {
-  std::printf(kUsage, kSecondsPerDay, kMinVideoFps, kMaxVideoFps, kDefaultVideoFps,
-              kMp4Quality.maxQuality, kMp4Quality.defaultQuality, kWebmQuality.maxQuality,
-              kWebmQuality.defaultQuality, kPassPauseMilliseconds, kDefaultBenchPasses);
-}
-
-struct Options {
-  double seed = -1;  // negative: now
-  long passes = -1;  // negative: not given
-  int32_t width = 1920, height = 1080;
-  bool quick = false, noCenter = false, bench = false, help = false, version = false;
-  bool pause = false;
-  bool angles = false;
-  float angleX = 0, angleY = 0, angleZ = 0;
-  std::vector<std::string> keys;  // key texts, one per pass
-  std::string out;
-  std::string video;
-  long fps = -1;      // negative: not given (kDefaultVideoFps)
-  long quality = -1;  // negative: the format's default
-  bool quiet = false;
-};
-
-bool IsDigits(std::string_view text) {
-  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-// Plain decimal only: digits with an optional fraction, and a leading '-'
-// where negatives make sense. No blanks, '+', hex, exponents, inf or nan, so
-// a value reads the same to a person as to the program.
-bool ParseDecimal(std::string_view text, bool negative, double& value) {
-  std::string_view body = text;
-  if (negative && body.starts_with('-')) body.remove_prefix(1);
-  const size_t dot = body.find('.');
-  if (!IsDigits(body.substr(0, dot)) ||
-      (dot != std::string_view::npos && !IsDigits(body.substr(dot + 1))))
-    return false;
-  value = std::strtod(std::string(text).c_str(), nullptr);
-  return std::isfinite(value);
-}
-
-bool ParseCount(std::string_view text, long lo, long hi, long& value) {
-  if (!IsDigits(text)) return false;
-  errno = 0;
-  value = std::strtol(std::string(text).c_str(), nullptr, 10);
-  return errno == 0 && value >= lo && value <= hi;
-}
-
-struct OptionRow;
-// One option's parser: takes its value (empty for a switch) into options, or
-// says what it wants in error.
-using ParseOption = bool (*)(const OptionRow& row, std::string_view value, Options& options,
-                             std::string& error);
-
-struct OptionRow {
-  const char* name;
-  bool takesValue;
-  ParseOption parse;
-  long lo = 0, hi = 0;  // the limits of a whole number, or of each side of a size
-};
-
-bool Refuse(std::string& error, const OptionRow& row, const std::string& wants,
-            std::string_view value) {
-  error = std::string(row.name) + " wants " + wants + ", not '" + std::string(value) + "'";
-  return false;
-}
-
-std::string Range(const OptionRow& row) {
-  return "from " + std::to_string(row.lo) + " to " + std::to_string(row.hi);
-}
-
-bool ParseSeed(const OptionRow& row, std::string_view value, Options& o, std::string& error) {
-  return (ParseDecimal(value, false, o.seed) && o.seed < kSecondsPerDay) ||
-         Refuse(error, row,
-                "seconds since midnight, 0 <= SECONDS < " + std::to_string(kSecondsPerDay), value);
-}
-
-// A whole number within the row's limits.
-template <long Options::*kCount>
-bool ParseWhole(const OptionRow& row, std::string_view value, Options& o, std::string& error) {
-  return ParseCount(value, row.lo, row.hi, o.*kCount) ||
-         Refuse(error, row, "a whole number " + Range(row), value);
-}
-
-bool ParseSize(const OptionRow& row, std::string_view value, Options& o, std::string& error) {
-  const size_t x = value.find('x');
-  long w = 0, h = 0;
-  if (x == std::string_view::npos || !ParseCount(value.substr(0, x), row.lo, row.hi, w) ||
-      !ParseCount(value.substr(x + 1), row.lo, row.hi, h))
-    return Refuse(error, row, "WxH with each side " + Range(row), value);
-  o.width = static_cast<int32_t>(w);
-  o.height = static_cast<int32_t>(h);
-  return true;
-}
-
-bool ParseAngles(const OptionRow& row, std::string_view value, Options& o, std::string& error) {
-  double a[3];
-  std::string_view rest = value;
-  for (int i = 0; i < 3; ++i) {
-    const size_t comma = rest.find(',');
-    if ((i == 2) != (comma == std::string_view::npos) ||
-        !ParseDecimal(rest.substr(0, comma), true, a[i]))
-      return Refuse(error, row, "three numbers X,Y,Z in degrees", value);
-    if (std::fabs(a[i]) > FLT_MAX)
-      return Refuse(error, row, "angles a 32-bit float can hold", value);
-    if (i < 2) rest = rest.substr(comma + 1);
-  }
-  o.angles = true;
-  o.angleX = static_cast<float>(a[0]);
-  o.angleY = static_cast<float>(a[1]);
-  o.angleZ = static_cast<float>(a[2]);
-  return true;
-}
-
-bool ParseKeys(const OptionRow& row, std::string_view value, Options& o, std::string& error) {
-  return ParseKeyScript(value, o.keys) ||
-         Refuse(error, row, "key bytes, \\e, \\xHH, \\\\ or \\0 and a key", value);
-}
-
-template <std::string Options::*kName>
-bool ParseFileName(const OptionRow& row, std::string_view value, Options& o, std::string& error) {
-  o.*kName = std::string(value);
-  if (value.empty()) error = std::string(row.name) + " wants a file name";
-  return !value.empty();
-}
-
-template <bool Options::*kSwitch>
-bool SetSwitch(const OptionRow&, std::string_view, Options& o, std::string&) {
-  o.*kSwitch = true;
-  return true;
-}
-
-constexpr OptionRow kOptions[] = {
-    {"--help", false, SetSwitch<&Options::help>},
-    {"--version", false, SetSwitch<&Options::version>},
-    {"--seed", true, ParseSeed},
-    {"--passes", true, ParseWhole<&Options::passes>, 0, kMaxPasses},
-    {"--size", true, ParseSize, 1, kMaxImageSide},
-    {"--quick", false, SetSwitch<&Options::quick>},
-    {"--no-center", false, SetSwitch<&Options::noCenter>},
-    {"--angles", true, ParseAngles},
-    {"--keys", true, ParseKeys},
-    {"--out", true, ParseFileName<&Options::out>},
-    {"--video", true, ParseFileName<&Options::video>},
-    {"--fps", true, ParseWhole<&Options::fps>, kMinVideoFps, kMaxVideoFps},
-    {"--quality", true, ParseWhole<&Options::quality>, 0, kMaxAnyVideoQuality},
-    {"--quiet", false, SetSwitch<&Options::quiet>},
-    {"--pause", false, SetSwitch<&Options::pause>},
-    {"--bench", false, SetSwitch<&Options::bench>},
-};
-constexpr size_t kOptionCount = std::size(kOptions);
-
-// The options that do not go together, and an output to write.
-bool CheckCombination(const Options& options, std::string& error) {
-  if (options.help || options.version) return true;
-  if (options.bench && options.passes == 0)
-    error = "--bench needs at least one pass";
-  else if (options.bench && !options.keys.empty())
-    error = "--bench times passes without keys; leave --keys out";
-  else if (options.bench && !options.video.empty())
-    error = "--bench times passes without writing them; leave --video out";
-  else if (options.bench && options.out == "-")
-    error = "--bench prints on standard output; give --out a file name";
-  else if (options.video.empty() && (options.fps >= 0 || options.quality >= 0 || options.quiet))
-    error = "--fps, --quality and --quiet are for --video";
-  else if (options.out == "-" && options.video == "-")
-    error = "--out - and --video - cannot share standard output";
-  else if (!options.bench && options.out.empty() && options.video.empty())
-    error = "nothing to write: give --out FILE.png, --video FILE or --bench";
-  return error.empty();
-}
-
-// Fills options from argv; on a bad option returns false with the reason.
-bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
-  bool seen[kOptionCount] = {};
-  for (int k = 1; k < argc; ++k) {
-    std::string_view arg = argv[k];
-    std::string_view value;
-    bool hasValue = false;
-    if (const size_t eq = arg.find('='); arg.starts_with("--") && eq != std::string_view::npos) {
-      value = arg.substr(eq + 1);
-      arg = arg.substr(0, eq);
-      hasValue = true;
-    }
-    if (arg == "-h") arg = "--help";
-    size_t row = 0;
-    while (row < kOptionCount && arg != kOptions[row].name) ++row;
-    if (row == kOptionCount) {
-      error = "unknown option '" + std::string(argv[k]) + "' (try --help)";
-      return false;
-    }
-    const OptionRow& option = kOptions[row];
-    if (seen[row]) {
-      error = std::string(option.name) + " given twice";
-      return false;
-    }
-    seen[row] = true;
-    if (!option.takesValue && hasValue) {
-      error = std::string(option.name) + " takes no value";
-      return false;
-    }
-    if (option.takesValue && !hasValue) {
-      if (k + 1 >= argc) {
-        error = std::string(option.name) + " needs a value";
-        return false;
-      }
-      value = argv[++k];
-    }
-    if (!option.parse(option, value, options, error)) return false;
-  }
-  return CheckCombination(options, error);
-}
 
 using Clock = std::chrono::steady_clock;
 
@@ -363,7 +93,7 @@ struct BenchRecord {
   double wallSeconds = 0;  // all the passes, the pauses included
 };
 
-void PrintBench(const Life3D& app, const Options& options, long passes, double seconds,
+void PrintBench(const Life3D& app, const RenderOptions& options, long passes, double seconds,
                 const BenchRecord& record) {
   std::printf("life3d-render: %dx%d, seed %.3f, %ld passes, %d faces in the last scene\n",
               options.width, options.height, seconds, passes, app.mesh.FaceCount);
@@ -395,7 +125,7 @@ void CatchStopSignals() {
 }
 
 // "stopped by a signal (Terminated); run.mkv and frame.png not written".
-std::string StopMessage(const Options& options) {
+std::string StopMessage(const RenderOptions& options) {
   std::string files;
   for (const std::string* name : {&options.video, &options.out})
     if (!name->empty() && *name != "-") files += (files.empty() ? "" : " and ") + *name;
@@ -453,13 +183,13 @@ void EndProgress(const Progress& progress, long frames, const std::string& writt
 }
 
 // The pause and the worker a run's passes take, as the program's are.
-PassIo RunIo(const Options& options, Worker& worker) {
+PassIo RunIo(const RenderOptions& options, Worker& worker) {
   return PassIo{options.pause ? Pause : nullptr, nullptr, nullptr, &worker};
 }
 
 // Times the real passes through RunPass's stage hook and prints the median
 // of each figure and the rate over all the passes. False when a signal stops it.
-bool RunBench(Life3D& app, const Options& options, long passes, double seconds) {
+bool RunBench(Life3D& app, const RenderOptions& options, long passes, double seconds) {
   BenchRecord record;
   for (auto& figure : record.figures) figure.reserve(std::min(passes, 100000L));
   record.wholePass.reserve(std::min(passes, 100000L));
@@ -487,7 +217,7 @@ bool RunBench(Life3D& app, const Options& options, long passes, double seconds) 
 // The loop passes after the first frame. Every frame drawn, the first one
 // included, goes into video when there is one. False when a signal stops the
 // run, or with the reason when the video fails.
-bool RunPasses(Life3D& app, const Options& options, long passes, VideoWriter* video,
+bool RunPasses(Life3D& app, const RenderOptions& options, long passes, VideoWriter* video,
                Progress& progress, std::string& error) {
   KeyScript script{&options.keys};
   Worker worker;
@@ -506,7 +236,8 @@ bool RunPasses(Life3D& app, const Options& options, long passes, VideoWriter* vi
 }
 
 // Start-up, the window and the first frame; null when the image cannot be had.
-std::unique_ptr<GraphicsWindow> StartRun(Life3D& app, const Options& options, double seconds) {
+std::unique_ptr<GraphicsWindow> StartRun(Life3D& app, const RenderOptions& options,
+                                         double seconds) {
   StartUp(app, seconds, options.width, options.height);
   std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(options.width, options.height));
   if (!window) return nullptr;
@@ -531,7 +262,7 @@ struct RunFiles {
   VideoFile video;
 };
 
-bool OpenRunFiles(const Options& options, RunFiles& files, std::string& error) {
+bool OpenRunFiles(const RenderOptions& options, RunFiles& files, std::string& error) {
   if (!options.out.empty() || !options.video.empty()) CatchStopSignals();
   if (!options.out.empty() && !CheckPngOutput(options.out, files.pngTarget, &error)) return false;
   if (options.video.empty()) return true;
@@ -550,7 +281,7 @@ int Report(const std::string& error, int status) {
 
 // Puts the run's files in place once all are complete, or none: the exit
 // status, with the line that says why when it is not 0.
-int CommitRunFiles(const Options& options, const DrawingSurface& picture, RunFiles& files,
+int CommitRunFiles(const RenderOptions& options, const DrawingSurface& picture, RunFiles& files,
                    const Progress& progress, bool ran, std::string& error) {
   VideoWriter* video = files.video.get();
   bool ok = ran && (!video || FinishVideo(*video, &error));
@@ -581,11 +312,11 @@ int CommitRunFiles(const Options& options, const DrawingSurface& picture, RunFil
 }  // namespace
 
 int main(int argc, char** argv) {
-  Options options;
+  RenderOptions options;
   std::string error;
-  if (!ParseOptions(argc, argv, options, error)) return Report(error, 2);
+  if (!ParseRenderOptions(argc, argv, options, error)) return Report(error, 2);
   if (options.help) {
-    PrintUsage();
+    PrintRenderUsage();
     return 0;
   }
   if (options.version) {
