@@ -9,11 +9,20 @@ namespace life3d {
 
 namespace {
 
-void PrepareScene(Life3D& app) {
-  CenterScene(app.mesh, app.AutoCenter);
-  CopyModelVertices(app.mesh);
-  SetLight(app.light, 0, 0, 1);
-  ComputeFaceNormals(app.mesh);
+FrameScene SceneFrame(Life3D& app, StageHook<FrameStage> hook) {
+  return FrameScene{app.mesh, app.rot, app.camera, app.light, app.SceneWindow, hook};
+}
+
+// The frame's stages are the pass's last ones, in the same order.
+constexpr int32_t kFirstFrameStage = static_cast<int32_t>(PassStage::kClear);
+static_assert(kFirstFrameStage + static_cast<int32_t>(FrameStage::kPublish) ==
+              static_cast<int32_t>(PassStage::kPublish));
+
+// Tells the pass's hook (context) of a stage of the frame.
+void ForwardFrameStage(FrameStage stage, bool ended, void* context) {
+  const auto& hook = *static_cast<const StageHook<PassStage>*>(context);
+  hook.stage(static_cast<PassStage>(kFirstFrameStage + static_cast<int32_t>(stage)), ended,
+             hook.context);
 }
 
 }  // namespace
@@ -32,7 +41,7 @@ void StartUp(Life3D& app, double seconds, int32_t width, int32_t height) {
   app.camera.Zoff = 5000;
   // Measured before centring; the zoom is never recomputed afterwards.
   app.camera.Zoom = static_cast<float>(2700000.0 / LargestCoordinate(app.mesh));
-  PrepareScene(app);
+  PrepareScene(app.mesh, app.light, app.AutoCenter);
   app.Temp_Mouse_x = -136;
   app.Temp_Mouse_y = 0;
   app.Temp_Mouse_z = 60;
@@ -42,51 +51,34 @@ void RebuildScene(Life3D& app) {
   ResetScene(app.mesh);
   BuildCellBoxes(app.mesh, app.boards);
   BuildGround(app.mesh, 0.0f, app.Quick);
-  PrepareScene(app);
+  PrepareScene(app.mesh, app.light, app.AutoCenter);
 }
 
-void AdvanceGeneration(Life3D& app) {
-  NextGeneration(app.boards.BoardNow, app.boards.BoardNext);
-  // The rebuild sees the old generation in BoardNow and the new one in
-  // BoardNext, so each box shows its cell's transition.
-  RebuildScene(app);
-  app.boards.BoardNow = app.boards.BoardNext;
+void DrawSceneFrame(Life3D& app) {
+  DrawFrame(SceneFrame(app, {}), app.Temp_Mouse_x, app.Temp_Mouse_y, app.Temp_Mouse_z);
 }
-
-void DrawSceneFrame(Life3D& app, bool clearedAhead) {
-  DrawFrame(FrameScene{app.mesh, app.rot, app.camera, app.light, app.SceneWindow}, app.Temp_Mouse_x,
-            app.Temp_Mouse_y, app.Temp_Mouse_z, clearedAhead);
-}
-
-namespace {
-
-// The work of a pass that waits for nothing the pause decides: the scene of
-// the new generation, and the clear of the image the frame is drawn into.
-struct FramePreparation {
-  Life3D& app;
-  bool cleared = false;
-};
-void PrepareFrame(void* context) {
-  auto& job = *static_cast<FramePreparation*>(context);
-  RebuildScene(job.app);
-  job.cleared = ClearFrameAhead(job.app.SceneWindow);
-}
-
-}  // namespace
 
 bool RunPass(Life3D& app, const PassIo& io) {
-  // AdvanceGeneration, with the rebuild moved into the pause when there is a
-  // worker: nothing else touches the program's state or draws into the
-  // window while the main thread sleeps. The board copy waits for it.
-  NextGeneration(app.boards.BoardNow, app.boards.BoardNext);
-  FramePreparation job{app};
+  const StageHook<PassStage>& hook = io.hook;
+  RunStage(hook, PassStage::kGeneration,
+           [&] { NextGeneration(app.boards.BoardNow, app.boards.BoardNext); });
+  // The rebuild sees the old generation in BoardNow and the new one in
+  // BoardNext, so each box shows its cell's transition.
+  const auto rebuild = [&] { RebuildScene(app); };
   if (io.pause && io.worker) {
-    StartJob(*io.worker, PrepareFrame, &job);
-    io.pause(kPassPauseMilliseconds);
+    // What waits for nothing the pause decides runs on the worker while the
+    // calling thread sleeps: nothing else touches the program's state or
+    // draws into the window meanwhile. The board copy waits for it.
+    auto prepareFrame = [&] {
+      RunStage(hook, PassStage::kRebuild, rebuild);
+      RunStage(hook, PassStage::kClearAhead, [&] { ClearFrameAhead(app.SceneWindow); });
+    };
+    StartJob(*io.worker, prepareFrame);
+    RunStage(hook, PassStage::kPause, [&] { io.pause(kPassPauseMilliseconds); });
     FinishJob(*io.worker);
   } else {
-    RebuildScene(app);
-    if (io.pause) io.pause(kPassPauseMilliseconds);
+    RunStage(hook, PassStage::kRebuild, rebuild);
+    if (io.pause) RunStage(hook, PassStage::kPause, [&] { io.pause(kPassPauseMilliseconds); });
   }
   app.boards.BoardNow = app.boards.BoardNext;
   // A key text is at most two bytes: it stays inside the string, off the heap.
@@ -96,7 +88,11 @@ bool RunPass(Life3D& app, const PassIo& io) {
   const KeyOutcome outcome = DispatchKey(app, key);
   if (outcome == KeyOutcome::kEndRun) return true;
   if (outcome == KeyOutcome::kRebuildScene) RebuildScene(app);
-  DrawSceneFrame(app, job.cleared);
+  // The frame's stages reach the pass's hook, under their names in the pass.
+  StageHook<PassStage> passHook = hook;
+  StageHook<FrameStage> frameHook;
+  if (hook.stage) frameHook = {ForwardFrameStage, &passHook};
+  DrawFrame(SceneFrame(app, frameHook), app.Temp_Mouse_x, app.Temp_Mouse_y, app.Temp_Mouse_z);
   return false;
 }
 

@@ -6,6 +6,8 @@
 
 namespace life3d {
 
+inline constexpr int32_t kSecondsPerDay = 86400;
+
 // Seconds since local midnight, millisecond resolution (0 .. 86399.999).
 double TimeOfDaySeconds();
 // Same, from a broken-down local time: 12:00:00.250 gives 43200.25.

@@ -1,5 +1,6 @@
 #include "base/worker.h"
 
+#include <cassert>
 #include <system_error>
 
 namespace life3d {
@@ -32,8 +33,9 @@ Worker::~Worker() {
   if (thread.joinable()) thread.join();
 }
 
-void StartJob(Worker& worker, WorkerJob job, void* context) {
+void StartWorkerJob(Worker& worker, WorkerJob job, void* context) {
   std::unique_lock<std::mutex> lock(worker.mutex);
+  assert(worker.job == nullptr && "one job at a time: FinishJob before the next StartJob");
   if (!worker.started && !worker.failed) {
     try {
       worker.thread = std::thread(RunJobs, std::ref(worker));

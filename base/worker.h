@@ -3,12 +3,15 @@
 // pass can use it in the steady state.
 #pragma once
 
+#include <concepts>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 namespace life3d {
 
+// Runs the job that context points to; made by StartJob for the job's type.
 using WorkerJob = void (*)(void* context);
 
 struct Worker {
@@ -23,10 +26,18 @@ struct Worker {
   ~Worker();
 };
 
-// Hands job(context) to the worker's thread, starting it on first use. When
-// the thread cannot be started the job runs here, at once. A job must not be
-// handed over while an earlier one is unfinished.
-void StartJob(Worker& worker, WorkerJob job, void* context);
+// StartJob's hand-over, for a job already reduced to a function and its context.
+void StartWorkerJob(Worker& worker, WorkerJob job, void* context);
+
+// Hands job() to the worker's thread, starting it on first use. When the
+// thread cannot be started the job runs here, at once. The job is called
+// through a reference, never copied: it must stay alive until FinishJob. A
+// job must not be handed over while an earlier one is unfinished.
+template <std::invocable Job>
+void StartJob(Worker& worker, Job& job) {
+  StartWorkerJob(
+      worker, [](void* context) { (*static_cast<Job*>(context))(); }, std::addressof(job));
+}
 // Returns once the job handed over last has finished.
 void FinishJob(Worker& worker);
 

@@ -23,9 +23,9 @@ struct Program {
 
   explicit Program(int passes = 0) {
     StartUp(*app, 43200.25, kWidth, kHeight);
+    for (int p = 0; p < passes; ++p) RunPass(*app, PassIo{});  // no window yet: nothing drawn
     window.reset(CreateOffscreenWindow(kWidth, kHeight));
     app->SceneWindow = window.get();
-    for (int p = 0; p < passes; ++p) AdvanceGeneration(*app);
     DrawSceneFrame(*app);
   }
 };

@@ -21,8 +21,7 @@ std::vector<std::vector<uint32_t>> RunFrames(int32_t width, int32_t height, int 
   app->SceneWindow = window.get();
   std::vector<std::vector<uint32_t>> frames;
   for (int k = 0; k < count; ++k) {
-    AdvanceGeneration(*app);
-    DrawSceneFrame(*app);
+    RunPass(*app, PassIo{});
     frames.push_back(window->surface.image);
   }
   return frames;

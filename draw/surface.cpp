@@ -1,6 +1,7 @@
 #include "draw/surface.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <new>
 
@@ -10,10 +11,6 @@
 namespace life3d {
 
 namespace {
-
-// Largest side of an image: far above any desktop, small enough that the
-// pixel count and every row offset stay well inside 64-bit arithmetic.
-constexpr int32_t kMaxImageSide = 16384;
 
 thread_local GraphicsWindow* tCurrentWindow = nullptr;
 thread_local int32_t tPlatformError = 0;
@@ -109,6 +106,7 @@ DrawingSurface* CurrentSurface() {
 void ClearSurface(int32_t color, int32_t style) {
   DrawingSurface* surface = CurrentSurface();
   if (!surface) return;
+  assert(!surface->clearedAhead && "nothing draws between a clear ahead and the frame's start");
   if (color == -1) color = surface->backColor;
   if (style < 0 || style > 6) style = 0;
   if (color != -2) {
@@ -152,6 +150,7 @@ void FillPolygon(const PolygonPoints& points, int32_t outline, int32_t fill, int
                  bool alternate) {
   DrawingSurface* surface = CurrentSurface();
   if (!surface) return;
+  assert(!surface->clearedAhead && "nothing draws between a clear ahead and the frame's start");
   const int32_t n = points.count;
   if (n < 2 || n > kMaxPolygonPoints) return;
   // Whole pixels, halves to even; a coordinate that is infinite, not a number
@@ -200,6 +199,7 @@ void FillPolygon(const PolygonPoints& points, int32_t outline, int32_t fill, int
 void RedrawSurface() {
   DrawingSurface* surface = CurrentSurface();
   if (!surface || !surface->present) return;
+  assert(!surface->clearedAhead && "nothing draws between a clear ahead and the frame's start");
   surface->present(*surface, surface->presentContext);
 }
 

@@ -20,6 +20,9 @@ inline constexpr int32_t kErrorNoSurface = 68;          // AttachSurface found n
 inline constexpr int32_t kWindowTextColor = 0x000000;   // default foreground color
 inline constexpr int32_t kControlFaceColor = 0xF0F0F0;  // default background and first image
 inline constexpr int32_t kSurfaceDpi = 96;              // vertical dots per inch of every image
+// Largest side of an image: far above any desktop, small enough that the
+// pixel count and every row offset stay well inside 64-bit arithmetic.
+inline constexpr int32_t kMaxImageSide = 16384;
 
 // Font state kept by SelectFont. No operation draws text; the metrics are kept
 // so the state is what a text-drawing caller would see.
@@ -54,6 +57,10 @@ struct DrawingSurface {
   int32_t penStyle = 0, penWidth = 0;
   PresentFn present = nullptr;  // nobody shows the image when null
   void* presentContext = nullptr;
+  // The image was cleared for the next frame by another thread while this
+  // one waited (see ClearFrameAhead); the frame's start uses that clear in
+  // place of its own. Nothing may draw while it is set.
+  bool clearedAhead = false;
   // Painting under (BeginPaintingUnder): the pixels painted since it began.
   bool paintingUnder = false;
   PaintedMask painted;                // points into the two arrays below
@@ -77,8 +84,8 @@ using WindowHandle = GraphicsWindow*;  // nullptr: creation failed
 int32_t& PlatformError();
 
 // Sizes a fresh surface to width x height, fills the image with the control-face
-// color and selects the default font. False (surface unchanged) when the size
-// is not positive or the image cannot be had.
+// color and selects the default font. False (surface unchanged) when a side is
+// not from 1 to kMaxImageSide or the image cannot be had.
 bool PrepareSurface(DrawingSurface& surface, int32_t width, int32_t height);
 // A window with no screen behind it, for headless use (tools, tests); nullptr
 // when the surface cannot be prepared. Allocated with new: the caller may

@@ -8,7 +8,6 @@
 
 #include "fuzz/fuzz_input.h"
 #include "mesh/reader.h"
-#include "render/bounds.h"
 #include "render/frame.h"
 
 namespace life3d {
@@ -100,12 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckSound(store);
   }
 
-  // The steps the program takes after a rebuild, then the frame.
-  CenterScene(store, autoCenter);
-  CopyModelVertices(store);
+  // What the program does after a rebuild, then the frame.
   Light light;
-  SetLight(light, 0, 0, 1);
-  ComputeFaceNormals(store);
+  PrepareScene(store, light, autoCenter);
   RotMatrix rot;
   DrawFrame(FrameScene{store, rot, camera, light, window}, angleX, angleY, angleZ);
   return 0;

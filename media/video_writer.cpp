@@ -49,14 +49,14 @@ struct FormatInfo {
   const char* muxer;
   const char* encoder;
   const char* label;
-  int32_t defaultQuality, maxQuality;
-  bool evenSize;  // x264 takes no odd side in yuv420p
+  VideoQualityRange quality;  // both 0 for a lossless format, which takes none
+  bool evenSize;              // x264 takes no odd side in yuv420p
 };
 
 constexpr FormatInfo kFormats[] = {
-    {VideoFormat::kMp4, ".mp4", "mp4", "libx264", "H.264", 23, 51, true},
-    {VideoFormat::kWebm, ".webm", "webm", "libvpx-vp9", "VP9", 31, 63, false},
-    {VideoFormat::kMkv, ".mkv", "matroska", "ffv1", "FFV1", 0, 0, false},
+    {VideoFormat::kMp4, ".mp4", "mp4", "libx264", "H.264", kMp4Quality, true},
+    {VideoFormat::kWebm, ".webm", "webm", "libvpx-vp9", "VP9", kWebmQuality, false},
+    {VideoFormat::kMkv, ".mkv", "matroska", "ffv1", "FFV1", {0, 0}, false},
 };
 
 const FormatInfo& InfoOf(VideoFormat format) {
@@ -248,17 +248,18 @@ bool CheckSettings(const std::string& path, const FormatInfo& info, const VideoS
                         std::to_string(settings.width) + "x" + std::to_string(settings.height));
     return false;
   }
-  if (settings.fps < 1 || settings.fps > 1000) {
-    SetError(error, "the frame rate must be from 1 to 1000, not " + std::to_string(settings.fps));
+  if (settings.fps < kMinVideoFps || settings.fps > kMaxVideoFps) {
+    SetError(error, "the frame rate must be from " + std::to_string(kMinVideoFps) + " to " +
+                        std::to_string(kMaxVideoFps) + ", not " + std::to_string(settings.fps));
     return false;
   }
-  if (info.maxQuality == 0 && settings.quality >= 0) {
+  if (info.quality.maxQuality == 0 && settings.quality >= 0) {
     SetError(error, name + " is lossless and takes no quality");
     return false;
   }
-  if (settings.quality > info.maxQuality) {
+  if (settings.quality > info.quality.maxQuality) {
     SetError(error, std::string(info.extension) + " quality must be from 0 to " +
-                        std::to_string(info.maxQuality) + ", not " +
+                        std::to_string(info.quality.maxQuality) + ", not " +
                         std::to_string(settings.quality));
     return false;
   }
@@ -304,7 +305,7 @@ bool StartEncoder(VideoWriter& video, const FormatInfo& info, const VideoSetting
     c.color_trc = AVCOL_TRC_BT709;
     c.color_range = AVCOL_RANGE_MPEG;
   }
-  const int32_t quality = settings.quality >= 0 ? settings.quality : info.defaultQuality;
+  const int32_t quality = settings.quality >= 0 ? settings.quality : info.quality.defaultQuality;
   AVDictionary* options = nullptr;
   AddEncoderOptions(info.format, c.width, c.height, quality, &options);
   ret = avcodec_open2(&c, codec, &options);
@@ -389,13 +390,6 @@ bool FindVideoFormat(std::string_view path, VideoFormat& format) {
     }
   }
   return false;
-}
-
-int32_t DefaultVideoQuality(VideoFormat format) {
-  return InfoOf(format).defaultQuality;
-}
-int32_t MaxVideoQuality(VideoFormat format) {
-  return InfoOf(format).maxQuality;
 }
 
 VideoFile OpenVideo(const std::string& path, const VideoSettings& settings, std::string* error) {

@@ -1,7 +1,7 @@
 // Writing a sequence of frames as a video file, encoded in the process with
 // FFmpeg's libraries. The file name's extension picks the format:
-//   .mp4   H.264 in yuv420p (plays anywhere); quality is x264's CRF, 0..51
-//   .webm  VP9 in yuv420p; quality is libvpx's CRF, 0..63
+//   .mp4   H.264 in yuv420p (plays anywhere); quality is x264's CRF (kMp4Quality)
+//   .webm  VP9 in yuv420p; quality is libvpx's CRF (kWebmQuality)
 //   .mkv   FFV1 in RGB, lossless: the decoded frames are exactly the pixels
 //          given, and the same frames always give the same bytes
 // The path "-" is standard output, which takes the .mkv format, streamed:
@@ -20,10 +20,20 @@ namespace life3d {
 
 enum class VideoFormat { kMp4, kWebm, kMkv };
 
+// The frame rates a video takes, and the one used when none is given.
+inline constexpr int32_t kMinVideoFps = 1, kMaxVideoFps = 1000, kDefaultVideoFps = 60;
+// The constant quality of a lossy format: from 0 to the largest, lower is
+// better and larger; the default is used when none is given.
+struct VideoQualityRange {
+  int32_t defaultQuality, maxQuality;
+};
+inline constexpr VideoQualityRange kMp4Quality{23, 51};   // x264's CRF
+inline constexpr VideoQualityRange kWebmQuality{31, 63};  // libvpx's CRF
+
 struct VideoSettings {
-  int32_t width = 0, height = 0;  // pixels of every frame
-  int32_t fps = 60;               // frames per second, 1..1000
-  int32_t quality = -1;           // negative: the format's default; .mkv takes none
+  int32_t width = 0, height = 0;   // pixels of every frame
+  int32_t fps = kDefaultVideoFps;  // frames per second, kMinVideoFps..kMaxVideoFps
+  int32_t quality = -1;            // negative: the format's default; .mkv takes none
 };
 
 // The open file, its encoder and the frame reused for every picture.
@@ -36,10 +46,6 @@ using VideoFile = std::unique_ptr<VideoWriter, CloseVideo>;
 
 // The format for path's extension (any letter case); false for any other.
 bool FindVideoFormat(std::string_view path, VideoFormat& format);
-// The quality used when none is given, and the largest one allowed (the
-// smallest is 0); both 0 for .mkv, which is lossless.
-int32_t DefaultVideoQuality(VideoFormat format);
-int32_t MaxVideoQuality(VideoFormat format);
 
 // Checks path, opens its unnamed file and starts the encoder. On failure
 // returns null with a one-line reason (an unknown extension, a size, rate or

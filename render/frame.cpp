@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "render/bounds.h"
 #include "text/text.h"
 
 namespace life3d {
@@ -81,6 +82,13 @@ void ComputeFaceNormals(MeshStore& store) {
   }
 }
 
+void PrepareScene(MeshStore& store, Light& light, int32_t autoCenter) {
+  CenterScene(store, autoCenter);
+  CopyModelVertices(store);
+  SetLight(light, 0, 0, 1);
+  ComputeFaceNormals(store);
+}
+
 void OrderFaces(MeshStore& store) {
   const ScreenPoint* p = store.ScreenPoints.data();
   const Vertex* z = store.Vertices.data();
@@ -124,30 +132,36 @@ void DrawFace(const MeshStore& store, int32_t f, int32_t color) {
   FillPolygon(points, color, color, 0, false);
 }
 
-void DrawFrame(const FrameScene& frame, float angleX, float angleY, float angleZ,
-               bool clearedAhead) {
-  BeginFrame(frame.window, clearedAhead);
-  RotateAndProject(frame, angleX, angleY, angleZ);
-  OrderFaces(frame.store);
-  PaintFaces(frame.store, frame.light);
-  PublishFrame();
+void DrawFrame(const FrameScene& frame, float angleX, float angleY, float angleZ) {
+  const StageHook<FrameStage>& hook = frame.hook;
+  RunStage(hook, FrameStage::kClear, [&] { BeginFrame(frame.window); });
+  RunStage(hook, FrameStage::kRotateProject,
+           [&] { RotateAndProject(frame, angleX, angleY, angleZ); });
+  RunStage(hook, FrameStage::kOrder, [&] { OrderFaces(frame.store); });
+  RunStage(hook, FrameStage::kFill, [&] { PaintFaces(frame.store, frame.light); });
+  RunStage(hook, FrameStage::kPublish, [] { PublishFrame(); });
 }
 
-void BeginFrame(WindowHandle window, bool clearedAhead) {
+void BeginFrame(WindowHandle window) {
   AttachSurface(window, 0, true);
-  if (!clearedAhead) ClearSurface(kBackgroundColor, 0);
+  DrawingSurface* surface = CurrentSurface();
+  if (surface && surface->clearedAhead)
+    surface->clearedAhead = false;
+  else
+    ClearSurface(kBackgroundColor, 0);
   // No text is drawn; the text state is set every frame all the same.
   SelectFont("courier new", 8, 1);
   SetForeColor(0x00FFFF);
   SetBackColor(-2);
 }
 
-bool ClearFrameAhead(WindowHandle window) {
+void ClearFrameAhead(WindowHandle window) {
   AttachSurface(window, 0, true);
-  const DrawingSurface* surface = CurrentSurface();
-  if (surface == nullptr || surface->present == nullptr) return false;
+  DrawingSurface* surface = CurrentSurface();
+  // Cleared already when the frame the last clear was for was never drawn.
+  if (surface == nullptr || surface->present == nullptr || surface->clearedAhead) return;
   ClearSurface(kBackgroundColor, 0);
-  return true;
+  surface->clearedAhead = true;
 }
 
 void RotateAndProject(const FrameScene& frame, float angleX, float angleY, float angleZ) {

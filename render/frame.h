@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "base/stage_hook.h"
 #include "draw/surface.h"
 #include "mesh/store.h"
 #include "render/camera.h"
@@ -14,36 +15,44 @@ namespace life3d {
 inline constexpr int32_t kBackFaceKey = -100000;       // key of a face failing the winding test
 inline constexpr int32_t kBackgroundColor = 0x808080;  // mid-grey
 
+// The stages of a frame, in the order DrawFrame runs them.
+enum class FrameStage : int32_t { kClear, kRotateProject, kOrder, kFill, kPublish };
+
 // What a frame is drawn from and into: the scene (its view fields are
 // rewritten every frame), the rotation matrix the angles fill, the camera,
-// the light, and the window whose surface receives the picture.
+// the light, and the window whose surface receives the picture; and who is
+// told of each stage (nobody when unset).
 struct FrameScene {
   MeshStore& store;
   RotMatrix& rot;
   const Camera& camera;
   const Light& light;
   WindowHandle window;
+  StageHook<FrameStage> hook = {};
 };
 
 // Light = (-a, -b, -c): SetLight(0, 0, 1) lights along the view axis.
 void SetLight(Light& light, int32_t a, int32_t b, int32_t c);
 // Normal (B - A) x (C - A) of every face from ModelVertices, and its length.
 void ComputeFaceNormals(MeshStore& store);
+// What a freshly built scene needs before its first frame: CenterScene
+// (unless autoCenter is 1), CopyModelVertices, the light along the view axis
+// and ComputeFaceNormals.
+void PrepareScene(MeshStore& store, Light& light, int32_t autoCenter);
 
-// One complete frame, stage by stage (the stages are public so the tool and
-// the benchmarks can time each one).
-void DrawFrame(const FrameScene& frame, float angleX, float angleY, float angleZ,
-               bool clearedAhead = false);
+// One complete frame, stage by stage (the stages are public so the
+// benchmarks can time each one; frame.hook is told of them).
+void DrawFrame(const FrameScene& frame, float angleX, float angleY, float angleZ);
 // Attaches the window's surface with deferred drawing, clears it to the
-// background (unless it was cleared ahead) and sets the text state; nothing
+// background (or uses the clear made ahead) and sets the text state; nothing
 // reaches the screen until PublishFrame.
-void BeginFrame(WindowHandle window, bool clearedAhead = false);
+void BeginFrame(WindowHandle window);
 // BeginFrame's clear on its own, for a thread that prepares the image while
-// the drawing thread waits; nothing may draw into the window between it and
-// BeginFrame(window, true). Only the image of a window whose frames go to a
-// presenter is cleared (true): without one the image is the picture itself,
-// and it must keep the last frame until the next is drawn.
-bool ClearFrameAhead(WindowHandle window);
+// the drawing thread waits; the surface records it (clearedAhead), and
+// nothing may draw into the window until BeginFrame. Only the image of a
+// window whose frames go to a presenter is cleared: without one the image is
+// the picture itself, and it must keep the last frame until the next is drawn.
+void ClearFrameAhead(WindowHandle window);
 // RotateScene for the view angles in degrees, then ProjectVertices.
 void RotateAndProject(const FrameScene& frame, float angleX, float angleY, float angleZ);
 // Sort keys from the view depth (faces failing the winding test get

@@ -174,7 +174,8 @@ TEST(BoardScene, RebuildingAfterTheFirstPassDoesNotAllocate) {
 }
 
 // The program's loop as it runs on the desktop: a pause, a worker doing the
-// rebuild and the clear meanwhile, a presenter taking every frame.
+// rebuild and the clear meanwhile, a presenter taking every frame; and a
+// stage hook, as the tool's --bench sets one.
 TEST(BoardScene, PassesWithAWorkerDoNotAllocateAfterTheFirst) {
   const long probe = gHeapAllocations;
   void* volatile block = ::operator new(16);
@@ -187,7 +188,11 @@ TEST(BoardScene, PassesWithAWorkerDoNotAllocateAfterTheFirst) {
   StartUp(*app, 3000.5, 320, 200);
   app->SceneWindow = window.get();
   Worker worker;
-  const PassIo io{[](int32_t) {}, [](void*) { return std::string("x"); }, nullptr, &worker};
+  const PassIo io{[](int32_t) {},
+                  [](void*) { return std::string("x"); },
+                  nullptr,
+                  &worker,
+                  {[](PassStage, bool, void*) {}, nullptr}};
   for (int k = 0; k < 3; ++k) RunPass(*app, io);
   const long before = gHeapAllocations;
   for (int k = 0; k < 20; ++k) RunPass(*app, io);

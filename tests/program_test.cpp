@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "render/frame.h"
@@ -34,9 +36,9 @@ TEST(StartUp, CameraFromDesktopSizeAndFirstScene) {
   }
 }
 
-TEST(AdvanceGeneration, ShowsTheTransitionThenPromotesTheNewBoard) {
+TEST(RunPass, ShowsTheTransitionThenPromotesTheNewBoard) {
   auto app = std::make_unique<Life3D>();
-  StartUp(*app, 1234.5, 64, 48);
+  StartUp(*app, 1234.5, 64, 48);  // no window: the frames draw nothing
   for (int32_t quick : {0, 0, 1}) {
     app->Quick = quick;
     const Board old = app->boards.BoardNow;
@@ -45,7 +47,7 @@ TEST(AdvanceGeneration, ShowsTheTransitionThenPromotesTheNewBoard) {
     int32_t boxes = 0;  // a box for every cell live before or after
     for (int i = 1; i <= kBoardSize; ++i)
       for (int j = 1; j <= kBoardSize; ++j) boxes += old(i, j) | next(i, j);
-    AdvanceGeneration(*app);
+    EXPECT_FALSE(RunPass(*app, PassIo{}));
     EXPECT_EQ(app->boards.BoardNow.cell, next.cell);
     EXPECT_EQ(app->boards.BoardNext.cell, next.cell);
     EXPECT_EQ(app->mesh.FaceCount, 12 * boxes + (quick ? 0 : 6400));
@@ -259,6 +261,75 @@ TEST(RunPass, AWorkerGivesTheSameScenesAndFramesAsOneThread) {
     ASSERT_EQ(one.window->surface.image, two.shown);
   }
 }
+
+// The stages a pass's hook is told of, in order, on the calling thread and on
+// the worker; a stage must end, on its thread, before the next one begins.
+struct StageLog {
+  std::mutex mutex;
+  std::thread::id caller = std::this_thread::get_id();
+  std::string onCaller, onWorker;
+  int32_t open[2] = {-1, -1};  // the stage begun and not yet ended, per thread
+};
+void LogStage(PassStage stage, bool ended, void* context) {
+  static const char* const kNames[kPassStageCount] = {"generation", "rebuild", "clear-ahead",
+                                                      "pause",      "clear",   "rotate",
+                                                      "order",      "fill",    "publish"};
+  auto& log = *static_cast<StageLog*>(context);
+  std::lock_guard<std::mutex> lock(log.mutex);
+  const bool onCaller = std::this_thread::get_id() == log.caller;
+  int32_t& open = log.open[onCaller ? 0 : 1];
+  const int32_t index = static_cast<int32_t>(stage);
+  EXPECT_EQ(open, ended ? index : -1) << kNames[index] << (ended ? " ended" : " began");
+  open = ended ? -1 : index;
+  if (ended) (onCaller ? log.onCaller : log.onWorker) += std::string(kNames[index]) + " ";
+}
+
+TEST(RunPass, TellsItsHookOfEveryStageOnTheThreadThatRunsIt) {
+  const std::string frame = "clear rotate order fill publish ";
+  const struct {
+    bool pause, worker;
+    const char* key;
+    std::string onCaller, onWorker;
+  } cases[] = {
+      {false, false, "", "generation rebuild " + frame, ""},
+      {false, true, "", "generation rebuild " + frame, ""},  // no pause: no use for the worker
+      {true, false, "", "generation rebuild pause " + frame, ""},
+      {true, true, "", "generation pause " + frame, "rebuild clear-ahead "},
+      {true, true, "\x1b", "generation pause ", "rebuild clear-ahead "},  // Esc: no frame
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "pause " << c.pause << ", worker " << c.worker);
+    PassRun run(c.worker);
+    StageLog log;
+    std::string key = c.key;
+    const PassIo io{c.pause ? LogPause : nullptr,
+                    [](void* context) { return *static_cast<std::string*>(context); },
+                    &key,
+                    run.worker.get(),
+                    {LogStage, &log}};
+    PassLog pauses;
+    gLog = &pauses;
+    EXPECT_EQ(RunPass(*run.app, io), !key.empty());
+    gLog = nullptr;
+    EXPECT_EQ(log.onCaller, c.onCaller);
+    EXPECT_EQ(log.onWorker, c.onWorker);
+  }
+}
+
+#ifndef NDEBUG
+TEST(WorkerDeathTest, OneJobAtATime) {
+  EXPECT_DEATH(
+      {
+        Worker worker;
+        std::mutex never;
+        never.lock();
+        auto waits = [&] { std::lock_guard<std::mutex> lock(never); };
+        StartJob(worker, waits);
+        StartJob(worker, waits);
+      },
+      "one job at a time");
+}
+#endif
 
 }  // namespace
 }  // namespace life3d

@@ -178,5 +178,38 @@ TEST(DrawFrame, WindingDecidesVisibilityAndFarFacesArePaintedFirst) {
   for (uint32_t pixel : Frame(empty)) ASSERT_EQ(pixel, 0x808080u);
 }
 
+// The clear ahead is made only where a presenter shows the frames (elsewhere
+// the image is the picture and keeps the last frame), and the frame's start
+// uses it instead of clearing again.
+TEST(ClearFrameAhead, ClearsOnlyAShownImageAndTheFrameStartUsesIt) {
+  for (const bool presented : {false, true}) {
+    SCOPED_TRACE(presented ? "presented" : "not presented");
+    std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(8, 4));
+    if (presented) window->surface.present = [](DrawingSurface&, void*) {};
+    const std::vector<uint32_t> before = window->surface.image;
+    ClearFrameAhead(window.get());
+    EXPECT_EQ(window->surface.clearedAhead, presented);
+    EXPECT_EQ(window->surface.image,
+              presented ? std::vector<uint32_t>(8 * 4, kBackgroundColor) : before);
+    ClearFrameAhead(window.get());  // a frame never drawn: the clear still holds
+    BeginFrame(window.get());
+    EXPECT_FALSE(window->surface.clearedAhead);
+    EXPECT_EQ(window->surface.image, std::vector<uint32_t>(8 * 4, kBackgroundColor));
+  }
+}
+
+#ifndef NDEBUG
+TEST(ClearFrameAheadDeathTest, NothingDrawsBeforeTheFrameStarts) {
+  std::unique_ptr<GraphicsWindow> window(CreateOffscreenWindow(8, 4));
+  window->surface.present = [](DrawingSurface&, void*) {};
+  ClearFrameAhead(window.get());
+  PolygonPoints points;
+  points.count = 3;
+  EXPECT_DEATH(FillPolygon(points, 0, 0, 0, false), "clear ahead");
+  EXPECT_DEATH(ClearSurface(0, 0), "clear ahead");
+  EXPECT_DEATH(RedrawSurface(), "clear ahead");
+}
+#endif
+
 }  // namespace
 }  // namespace life3d

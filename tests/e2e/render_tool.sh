@@ -47,10 +47,14 @@ cmp -s "$WORK/a.png" "$WORK/b.png" || fail "the same seed gives another picture"
 
 "$TOOL" --seed 100 --passes 3 --quick --no-center --angles=-180,0,60 --size=160x100 \
   --out "$WORK/d.png" || fail "passes with switches"
-"$TOOL" --seed 100 --bench --passes 3 --size 160x100 >"$WORK/bench" || fail "--bench"
-for figure in "stage times, median ms per pass" "whole frame" \
-  "whole pass (median ms, without the pause)" "passes per second (all 3 passes, wall clock)"; do
-  grep -qF "$figure" "$WORK/bench" || fail "--bench does not print '$figure'"
+# With --pause the passes run as the program's do, the rebuild on a second thread.
+for pause in "" "--pause"; do
+  # shellcheck disable=SC2086
+  "$TOOL" --seed 100 --bench --passes 3 --size 160x100 $pause >"$WORK/bench" || fail "--bench $pause"
+  for figure in "stage times, median ms per pass" "scene rebuild" "whole frame" \
+    "whole pass (median ms, without the pause)" "passes per second (all 3 passes, wall clock"; do
+    grep -qF "$figure" "$WORK/bench" || fail "--bench $pause does not print '$figure'"
+  done
 done
 
 # Esc in the second pass ends the run before its frame: the picture is the first pass's.

@@ -1,0 +1,63 @@
+#include "tools/key_script.h"
+
+#include <utility>
+
+namespace life3d {
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// One byte of a script at text[at]: a plain byte, \\, \e or \xHH.
+bool ParseKeyByte(std::string_view text, size_t& at, char& byte) {
+  if (at >= text.size()) return false;
+  if (text[at] != '\\') {
+    byte = text[at++];
+    return true;
+  }
+  if (at + 1 >= text.size()) return false;
+  const char kind = text[at + 1];
+  if (kind == '\\' || kind == 'e') {
+    byte = kind == 'e' ? 27 : '\\';
+    at += 2;
+    return true;
+  }
+  if (kind == 'x' && at + 3 < text.size() && HexDigit(text[at + 2]) >= 0 &&
+      HexDigit(text[at + 3]) >= 0) {
+    byte = static_cast<char>(16 * HexDigit(text[at + 2]) + HexDigit(text[at + 3]));
+    at += 4;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool ParseKeyScript(std::string_view text, std::vector<std::string>& keys) {
+  keys.clear();
+  for (size_t at = 0; at < text.size();) {
+    std::string key;
+    if (text.substr(at).starts_with("\\0")) {
+      key.push_back('\0');
+      at += 2;
+    }
+    char byte = 0;
+    if (!ParseKeyByte(text, at, byte)) return false;
+    key.push_back(byte);
+    keys.push_back(std::move(key));
+  }
+  return true;
+}
+
+std::string NextScriptedKey(void* context) {
+  auto& script = *static_cast<KeyScript*>(context);
+  if (script.next >= script.keys->size()) return std::string();
+  return (*script.keys)[script.next++];
+}
+
+}  // namespace life3d
