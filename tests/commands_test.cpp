@@ -184,9 +184,8 @@ TEST(HelpPanelTest, OnTheSixteenRowConsoleLinesThreeToSeventeenStayAndTheCursorW
   for (size_t k = 0; k < std::size(kHelpPanel); ++k) EXPECT_EQ(HelpLines()[k], kHelpPanel[k]);
   SetConsoleSize(22, 16);
   PrintHelpPanel();
-  Console& console = TheConsole();
-  std::lock_guard lock(console.mutex);
-  const ConsoleScreen& screen = console.screen;
+  ConsoleScreen screen;
+  SnapshotConsole(screen);
   ASSERT_EQ(screen.columns, 22);
   ASSERT_EQ(screen.rows, 16);
   for (int row = 0; row < 16; ++row) {
