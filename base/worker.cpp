@@ -7,18 +7,18 @@ namespace life3d {
 
 namespace {
 
-void RunJobs(Worker& worker) {
-  std::unique_lock<std::mutex> lock(worker.mutex);
+void RunJobs(Worker& worker) EXCLUDES(worker.mutex) {
+  MutexLock lock(worker.mutex);
   for (;;) {
-    worker.changed.wait(lock, [&] { return worker.job != nullptr || worker.stopping; });
+    while (worker.job == nullptr && !worker.stopping) worker.changed.Wait(worker.mutex);
     if (worker.job == nullptr) return;  // stopping, nothing left to do
     const WorkerJob job = worker.job;
     void* const context = worker.context;
-    lock.unlock();
+    lock.Unlock();
     job(context);
-    lock.lock();
+    lock.Lock();
     worker.job = nullptr;
-    worker.changed.notify_all();
+    worker.changed.NotifyAll();
   }
 }
 
@@ -26,15 +26,15 @@ void RunJobs(Worker& worker) {
 
 Worker::~Worker() {
   {
-    std::lock_guard<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     stopping = true;
   }
-  changed.notify_all();
+  changed.NotifyAll();
   if (thread.joinable()) thread.join();
 }
 
 void StartWorkerJob(Worker& worker, WorkerJob job, void* context) {
-  std::unique_lock<std::mutex> lock(worker.mutex);
+  MutexLock lock(worker.mutex);
   assert(worker.job == nullptr && "one job at a time: FinishJob before the next StartJob");
   if (!worker.started && !worker.failed) {
     try {
@@ -45,18 +45,18 @@ void StartWorkerJob(Worker& worker, WorkerJob job, void* context) {
     }
   }
   if (worker.failed) {
-    lock.unlock();
+    lock.Unlock();
     job(context);
     return;
   }
   worker.job = job;
   worker.context = context;
-  worker.changed.notify_all();
+  worker.changed.NotifyAll();
 }
 
 void FinishJob(Worker& worker) {
-  std::unique_lock<std::mutex> lock(worker.mutex);
-  worker.changed.wait(lock, [&] { return worker.job == nullptr; });
+  MutexLock lock(worker.mutex);
+  while (worker.job != nullptr) worker.changed.Wait(worker.mutex);
 }
 
 }  // namespace life3d

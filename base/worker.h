@@ -4,10 +4,10 @@
 #pragma once
 
 #include <concepts>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <thread>
+
+#include "base/mutex.h"
 
 namespace life3d {
 
@@ -15,19 +15,19 @@ namespace life3d {
 using WorkerJob = void (*)(void* context);
 
 struct Worker {
-  std::mutex mutex;
-  std::condition_variable changed;  // any change of the fields below
-  std::thread thread;
-  WorkerJob job = nullptr;  // the job waiting or running; null when idle
-  void* context = nullptr;
-  bool started = false;
-  bool failed = false;  // the thread could not be started: every job runs inline
-  bool stopping = false;
+  Mutex mutex;
+  CondVar changed;  // any change of the fields below
+  std::thread thread GUARDED_BY(mutex);
+  WorkerJob job GUARDED_BY(mutex) = nullptr;  // the job waiting or running; null when idle
+  void* context GUARDED_BY(mutex) = nullptr;
+  bool started GUARDED_BY(mutex) = false;
+  bool failed GUARDED_BY(mutex) = false;  // the thread could not be started: every job runs inline
+  bool stopping GUARDED_BY(mutex) = false;
   ~Worker();
 };
 
 // StartJob's hand-over, for a job already reduced to a function and its context.
-void StartWorkerJob(Worker& worker, WorkerJob job, void* context);
+void StartWorkerJob(Worker& worker, WorkerJob job, void* context) EXCLUDES(worker.mutex);
 
 // Hands job() to the worker's thread, starting it on first use. When the
 // thread cannot be started the job runs here, at once. The job is called
@@ -39,6 +39,6 @@ void StartJob(Worker& worker, Job& job) {
       worker, [](void* context) { (*static_cast<Job*>(context))(); }, std::addressof(job));
 }
 // Returns once the job handed over last has finished.
-void FinishJob(Worker& worker);
+void FinishJob(Worker& worker) EXCLUDES(worker.mutex);
 
 }  // namespace life3d

@@ -1,8 +1,10 @@
 #include "console/console.h"
 
 #include <algorithm>
+#include <cassert>
 #include <new>
 
+#include "base/mutex.h"
 #include "draw/surface.h"
 
 namespace life3d {
@@ -100,36 +102,69 @@ void PrintNewlineTo(ConsoleScreen& screen) {
   ++screen.version;
 }
 
-Console& TheConsole() {
-  static Console console;
-  return console;
-}
-
-void SetConsoleDisplay(const ConsoleDisplay& display) {
-  Console& console = TheConsole();
-  std::lock_guard lock(console.mutex);
-  console.display = display;
-}
-
 namespace {
+
+// The program's one console. Its lock is taken only in this file: the
+// displays get copies (SnapshotConsole) and are told of changes after the
+// lock is released.
+struct Console {
+  Mutex mutex;
+  ConsoleScreen screen GUARDED_BY(mutex);
+  ConsoleDisplay display GUARDED_BY(mutex);
+};
+
+// Never destroyed: the exit handler that gives the terminal back removes its
+// display here, and a window thread still running at exit reads the cells.
+Console& TheConsole() {
+  static Console* const console = new Console;
+  return *console;
+}
 
 // Runs change on the screen under the mutex and returns the display to tell,
 // so the display is called after the mutex is released.
 template <typename Change>
 ConsoleDisplay ChangeScreen(Change change) {
   Console& console = TheConsole();
-  std::lock_guard lock(console.mutex);
+  MutexLock lock(console.mutex);
   change(console.screen);
   return console.display;
 }
 
 ConsoleDisplay CurrentDisplay() {
   Console& console = TheConsole();
-  std::lock_guard lock(console.mutex);
+  MutexLock lock(console.mutex);
   return console.display;
 }
 
+// The copy assignment reuses the copy's cells when they have room, so the
+// steady state allocates nothing.
+void CopyScreen(const ConsoleScreen& screen, ConsoleScreen& copy) {
+  // The displays index the cells by row and column without checking.
+  assert(screen.cells.size() == static_cast<size_t>(screen.columns) * screen.rows);
+  copy = screen;
+}
+
 }  // namespace
+
+void SetConsoleDisplay(const ConsoleDisplay& display) {
+  Console& console = TheConsole();
+  MutexLock lock(console.mutex);
+  console.display = display;
+}
+
+void SnapshotConsole(ConsoleScreen& copy) {
+  Console& console = TheConsole();
+  MutexLock lock(console.mutex);
+  CopyScreen(console.screen, copy);
+}
+
+bool SnapshotConsoleIfChanged(ConsoleScreen& copy) {
+  Console& console = TheConsole();
+  MutexLock lock(console.mutex);
+  if (copy.version == console.screen.version) return false;
+  CopyScreen(console.screen, copy);
+  return true;
+}
 
 void SetConsoleSize(int32_t columns, int32_t rows) {
   bool resized = false, cleared = false;

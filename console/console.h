@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -46,17 +45,18 @@ struct ConsoleDisplay {
   void (*raiseWindow)() = nullptr;  // bring to front with the keyboard
 };
 
-// The program's one console, shared with the displays under its mutex.
-struct Console {
-  std::mutex mutex;
-  ConsoleScreen screen;
-  ConsoleDisplay display;
-};
-Console& TheConsole();
 // Installs (or, with a default ConsoleDisplay, removes) the extra display.
 void SetConsoleDisplay(const ConsoleDisplay& display);
+// Copies the program's console (cells, size, cursor, version) into the
+// caller's copy, so a display reads it without holding the console's lock,
+// which only this module takes. The cells go into the copy's own storage:
+// once the copy has held a console of this size, nothing is allocated.
+void SnapshotConsole(ConsoleScreen& copy);
+// The same, only when the console has changed since the copy was taken (its
+// version differs); true when it copied.
+bool SnapshotConsoleIfChanged(ConsoleScreen& copy);
 
-// The operations the program calls. They change TheConsole() and update the
+// The operations the program calls. They change the console and update the
 // terminal when there is one; the graphics window shows the cells as a panel.
 // SetConsoleSize gives exactly columns x rows cells, cleared, cursor home; a
 // size it cannot take records kErrorConsoleSize in PlatformError(). One

@@ -1,7 +1,9 @@
 #include "console/keys.h"
 
 #include <atomic>
-#include <mutex>
+#include <cassert>
+
+#include "base/mutex.h"
 
 namespace life3d {
 namespace {
@@ -14,11 +16,17 @@ struct QueuedKey {
 // A fixed ring: pushing never allocates, and a flood of keys (a held key in
 // a stalled program) costs the newest ones, not memory.
 struct KeyQueue {
-  std::mutex mutex;
-  QueuedKey keys[kKeyQueueCapacity];
-  int first = 0;  // index of the oldest key
-  int count = 0;
+  Mutex mutex;
+  QueuedKey keys[kKeyQueueCapacity] GUARDED_BY(mutex);
+  int first GUARDED_BY(mutex) = 0;  // index of the oldest key
+  int count GUARDED_BY(mutex) = 0;
 };
+
+// The ring's bounds, which every index into keys relies on.
+void AssertRing([[maybe_unused]] const KeyQueue& queue) REQUIRES(queue.mutex) {
+  assert(queue.first >= 0 && queue.first < kKeyQueueCapacity);
+  assert(queue.count >= 0 && queue.count <= kKeyQueueCapacity);
+}
 
 KeyQueue& TheKeyQueue() {
   static KeyQueue queue;
@@ -43,7 +51,8 @@ uint8_t LetterScanCode(char c) {
 void PushKey(std::string_view key) {
   if (key.empty() || key.size() > 2) return;
   KeyQueue& queue = TheKeyQueue();
-  std::lock_guard lock(queue.mutex);
+  MutexLock lock(queue.mutex);
+  AssertRing(queue);
   if (queue.count == kKeyQueueCapacity) {
     // Esc is the user's way out: a flood of keys in front of it (a held key,
     // a paste, a stalled loop) must not swallow it. It takes the newest
@@ -66,9 +75,11 @@ std::string ReadKey() {
   // The poll pushes through PushKey, so it runs before the queue is locked.
   if (KeySourcePoll poll = keySource.load()) poll();
   KeyQueue& queue = TheKeyQueue();
-  std::lock_guard lock(queue.mutex);
+  MutexLock lock(queue.mutex);
+  AssertRing(queue);
   if (queue.count == 0) return std::string();
   const QueuedKey& key = queue.keys[queue.first];
+  assert(key.length == 1 || key.length == 2);
   queue.first = (queue.first + 1) % kKeyQueueCapacity;
   --queue.count;
   return std::string(key.bytes, key.length);  // short: kept inside the string, no heap
@@ -80,7 +91,7 @@ void SetKeySource(KeySourcePoll poll) {
 
 void ClearKeys() {
   KeyQueue& queue = TheKeyQueue();
-  std::lock_guard lock(queue.mutex);
+  MutexLock lock(queue.mutex);
   queue.first = 0;
   queue.count = 0;
 }

@@ -1,6 +1,7 @@
 #include "desktop/panel_sdl.h"
 
 #include <algorithm>
+#include <cassert>
 #include <string>
 
 #include "app/legend.h"
@@ -126,17 +127,18 @@ void ClosePanel(Panel& panel) {
   if (TTF_WasInit() != 0) TTF_Quit();
 }
 
-void RenderPanelCells(Panel& panel) {
-  const int width = panel.columns * panel.cellWidth;
-  const int height = panel.rows * panel.cellHeight;
+void RenderPanelCells(Panel& panel, const ConsoleScreen& screen) {
+  assert(screen.cells.size() == static_cast<size_t>(screen.columns) * screen.rows);
+  const int width = screen.columns * panel.cellWidth;
+  const int height = screen.rows * panel.cellHeight;
   if (panel.image == nullptr || panel.image->w != width || panel.image->h != height) {
     SDL_FreeSurface(panel.image);
     panel.image = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, kImageFormat);
     if (panel.image == nullptr) return;
   }
-  for (int32_t row = 0; row < panel.rows; ++row) {
-    for (int32_t column = 0; column < panel.columns; ++column) {
-      const ConsoleCell& cell = panel.cells[static_cast<size_t>(row) * panel.columns + column];
+  for (int32_t row = 0; row < screen.rows; ++row) {
+    for (int32_t column = 0; column < screen.columns; ++column) {
+      const ConsoleCell& cell = screen.cells[static_cast<size_t>(row) * screen.columns + column];
       DrawCell(panel, panel.image, column, row, cell.ch, cell.attr);
     }
   }

@@ -9,7 +9,6 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
 
 #include "console/console.h"
 
@@ -21,16 +20,15 @@ struct Panel {
   int32_t cellWidth = 8, cellHeight = 16;
   SDL_Surface* image = nullptr;   // the cells, re-rendered only when the console changes
   SDL_Surface* legend = nullptr;  // made once, with the glyphs
-  std::vector<ConsoleCell> cells;
-  int32_t columns = 0, rows = 0;
 };
 
 // Opens the first monospaced font found, makes the glyphs and the legend;
 // without a font the cells and the legend's color swatches still show.
 void OpenPanel(Panel& panel);
 void ClosePanel(Panel& panel);
-// Draws panel.cells (panel.columns x panel.rows) into panel.image.
-void RenderPanelCells(Panel& panel);
+// Draws the screen's cells into panel.image (a copy of the console's: see
+// SnapshotConsole).
+void RenderPanelCells(Panel& panel, const ConsoleScreen& screen);
 // Puts the cells with their top-left corner at (x, y) of screen and the
 // legend below them, apart from the last row of cells by half a row.
 void DrawPanel(const Panel& panel, SDL_Surface* screen, int32_t x, int32_t y);

@@ -224,7 +224,7 @@ struct Shown {
 };
 
 Shown shown;
-ConsoleScreen snapshot;  // reused copy of the console, taken under its mutex
+ConsoleScreen snapshot;  // reused copy of the console (SnapshotConsole)
 
 // Select Graphic Rendition for a console attribute (background << 4 |
 // foreground, PC color order) in ANSI colors.
@@ -253,16 +253,7 @@ void AddNote(int32_t consoleRows) {
 
 void ShowConsole() {
   if (!rawNow.load() || !drawing) return;
-  {
-    Console& console = TheConsole();
-    std::lock_guard lock(console.mutex);
-    const ConsoleScreen& screen = console.screen;
-    snapshot.cells.assign(screen.cells.begin(), screen.cells.end());
-    snapshot.columns = screen.columns;
-    snapshot.rows = screen.rows;
-    snapshot.cursorX = screen.cursorX;
-    snapshot.cursorY = screen.cursorY;
-  }
+  SnapshotConsole(snapshot);
   if (snapshot.columns != shown.screen.columns || snapshot.rows != shown.screen.rows) {
     shown.valid = false;
   }
@@ -417,7 +408,6 @@ bool StartTerminalOn(int in, int out) {
   decoder = KeyDecoder{};
   shown = Shown{};
 
-  TheConsole();  // made before the exit handler, so it outlives it
   InstallHandlers();
 
   // No echo, no line editing, no signal or flow-control keys (Ctrl+C, Ctrl+Z,
@@ -469,15 +459,11 @@ void ShowBelowConsole(std::string_view text) {
     widest = std::max(widest, static_cast<int32_t>(end - start));
     if (end < text.size()) ++lines;
   }
-  int32_t columns = 0, rows = 0;
-  {
-    Console& console = TheConsole();
-    std::lock_guard lock(console.mutex);
-    columns = console.screen.columns;
-    rows = console.screen.rows;
-  }
+  SnapshotConsole(snapshot);
   // A window the console shrank grows by the note's rows, so it shows.
-  if (sentResize.load()) ResizeWindow(std::max(columns, widest), rows + lines);
+  if (sentResize.load()) {
+    ResizeWindow(std::max(snapshot.columns, widest), snapshot.rows + lines);
+  }
   shown.valid = false;
   ShowConsole();
 }

@@ -1,7 +1,9 @@
 // The graphics window on the desktop, shown through SDL2. One thread of its
 // own makes every SDL call: it opens the display, makes the window, serves its
 // events (keys go to the key queue), takes over each finished frame and shows
-// it with the console's cells as a panel in front of it.
+// it with the console's cells as a panel in front of it. The calls below come
+// from the program's main thread; the state they share with the window
+// thread is under one lock inside window_sdl.cpp.
 #pragma once
 
 #include <cstdint>

@@ -1,17 +1,17 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cassert>
 #include <chrono>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <new>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "base/mutex.h"
 #include "console/console.h"
 #include "console/keys.h"
 #include "console/terminal_keys.h"
@@ -28,20 +28,18 @@ constexpr Uint32 kImageFormat = SDL_PIXELFORMAT_XRGB8888;
 
 // The program's one window. The main thread holds its GraphicsWindow for the
 // whole run, so neither record is ever freed; a closed window only stops
-// being shown.
+// being shown. Window thread only, but for `frame`.
 struct Slot {
   GraphicsWindow* window = nullptr;
-  // Hand-over of finished frames, under the system's mutex: the drawing
-  // thread swaps its image with `frame` and draws on into the one it got
-  // back, never while the window thread reads `frame` to show it. No image is
-  // copied, and two images are all there is, so the drawing stays in cache.
-  bool showing = false;  // the window thread is reading frame
-  bool fresh = false;    // frame holds a frame not shown yet
-  bool closed = false;
-  // Window thread only.
-  SDL_Window* sdl = nullptr;
+  SDL_Window* sdl = nullptr;  // nullptr once closed
   Uint32 id = 0;
-  std::vector<uint32_t> frame;  // the last finished frame, what a repaint shows
+  // The last finished frame, what a repaint shows. Hand-over of finished
+  // frames: the drawing thread swaps its image with `frame` under the
+  // system's mutex and draws on into the one it got back, never while the
+  // window thread reads `frame` to show it (WindowSystem::frameShowing, a
+  // rule the analysis cannot see). No image is copied, and two images are
+  // all there is, so the drawing stays in cache.
+  std::vector<uint32_t> frame;
   int32_t width = 0, height = 0;
   bool needsShow = false;
 };
@@ -57,7 +55,7 @@ struct CreateRequest {
 // The console's cells as shown in front of the picture. Window thread only.
 struct PanelView {
   Panel panel;
-  uint32_t version = 0;
+  ConsoleScreen screen;  // the console as last copied, what the panel shows
   bool rendered = false;
   bool shown = false;
   int32_t x = 0, y = 0;  // screen pixels
@@ -65,21 +63,29 @@ struct PanelView {
 
 enum class ThreadState { kIdle, kStarting, kRunning, kEnded };
 
+// Shared by the window thread, the program's thread (creation, the panel,
+// the end) and the drawing thread (the frame hand-over).
 struct WindowSystem {
-  std::mutex mutex;
-  std::condition_variable changed;  // any change of the fields below
-  std::thread thread;
-  ThreadState state = ThreadState::kIdle;
-  std::string error;
-  int32_t desktopWidth = 0, desktopHeight = 0;
-  CreateRequest* create = nullptr;
-  bool framesOffered = false;
-  bool panelRequested = false;
-  bool panelShown = false;
-  int32_t panelX = 0, panelY = 0;
-  bool quit = false;
-  Slot* slot = nullptr;  // once the window is made
+  Mutex mutex;
+  CondVar changed;  // any change of the fields below
+  std::thread thread GUARDED_BY(mutex);
+  ThreadState state GUARDED_BY(mutex) = ThreadState::kIdle;
+  std::string error GUARDED_BY(mutex);
+  int32_t desktopWidth GUARDED_BY(mutex) = 0;
+  int32_t desktopHeight GUARDED_BY(mutex) = 0;
+  CreateRequest* create GUARDED_BY(mutex) PT_GUARDED_BY(mutex) = nullptr;
+  bool framesOffered GUARDED_BY(mutex) = false;
+  // The window's frame hand-over (see Slot::frame).
+  bool frameShowing GUARDED_BY(mutex) = false;  // the window thread is reading the frame
+  bool frameFresh GUARDED_BY(mutex) = false;    // the frame was not shown yet
+  bool windowClosed GUARDED_BY(mutex) = false;
+  bool panelRequested GUARDED_BY(mutex) = false;
+  bool panelShown GUARDED_BY(mutex) = false;
+  int32_t panelX GUARDED_BY(mutex) = 0;
+  int32_t panelY GUARDED_BY(mutex) = 0;
+  bool quit GUARDED_BY(mutex) = false;
   // Window thread only.
+  Slot* slot = nullptr;  // once the window is made
   PanelView panel;
   KeyMapState keyMap;
 };
@@ -108,17 +114,12 @@ std::string TitleUtf8(std::string_view title) {
 // the panel must be shown anew.
 bool RefreshPanel(PanelView& view) {
   if (!view.shown) return false;
-  {
-    Console& console = TheConsole();
-    std::lock_guard<std::mutex> lock(console.mutex);
-    const ConsoleScreen& screen = console.screen;
-    if (view.rendered && view.version == screen.version) return false;
-    view.panel.cells = screen.cells;
-    view.panel.columns = screen.columns;
-    view.panel.rows = screen.rows;
-    view.version = screen.version;
+  if (!view.rendered) {
+    SnapshotConsole(view.screen);
+  } else if (!SnapshotConsoleIfChanged(view.screen)) {
+    return false;
   }
-  RenderPanelCells(view.panel);
+  RenderPanelCells(view.panel, view.screen);
   view.rendered = true;
   return true;
 }
@@ -149,24 +150,26 @@ void ShowSlot(Slot& slot, const PanelView& panel) {
 // dropped, and none is ever shown half drawn.
 void PresentFrame(DrawingSurface& surface, void* context) {
   auto* slot = static_cast<Slot*>(context);
+  assert(slot != nullptr);
   WindowSystem& system = System();
-  std::unique_lock<std::mutex> lock(system.mutex);
-  system.changed.wait(lock, [&] {
-    return !slot->showing || slot->closed || system.state != ThreadState::kRunning;
-  });
-  if (system.state != ThreadState::kRunning || slot->closed) return;
+  MutexLock lock(system.mutex);
+  while (system.frameShowing && !system.windowClosed && system.state == ThreadState::kRunning) {
+    system.changed.Wait(system.mutex);
+  }
+  if (system.state != ThreadState::kRunning || system.windowClosed) return;
   if (surface.image.size() != slot->frame.size()) return;
   surface.image.swap(slot->frame);
-  slot->fresh = true;
+  system.frameFresh = true;
   system.framesOffered = true;
-  system.changed.notify_all();
+  system.changed.NotifyAll();
   // Drawing without deferral goes on over the picture just handed over.
   if ((surface.flags & kDeferredRedraw) == 0)
     std::copy(slot->frame.begin(), slot->frame.end(), surface.image.begin());
 }
 
-// Window thread, under the mutex: makes the SDL window and its record.
-WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request) {
+// Window thread: makes the SDL window and its record.
+WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request)
+    REQUIRES(system.mutex) {
   if (system.slot != nullptr) {
     system.error = "the graphics window is already open";
     return nullptr;
@@ -220,22 +223,21 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request) 
   return window;
 }
 
-// Window thread, under the mutex: notes the frame handed over since the last
-// look.
-void TakeFrames(WindowSystem& system) {
-  if (Slot* slot = system.slot; slot != nullptr && slot->fresh) {
-    slot->fresh = false;
-    if (!slot->closed) slot->needsShow = true;
+// Window thread: notes the frame handed over since the last look.
+void TakeFrames(WindowSystem& system) REQUIRES(system.mutex) {
+  if (Slot* slot = system.slot; slot != nullptr && system.frameFresh) {
+    system.frameFresh = false;
+    if (!system.windowClosed) slot->needsShow = true;
   }
   system.framesOffered = false;
 }
 
-void CloseSlot(WindowSystem& system, Slot& slot) {
+void CloseSlot(WindowSystem& system, Slot& slot) EXCLUDES(system.mutex) {
   {
-    std::lock_guard<std::mutex> lock(system.mutex);
-    slot.closed = true;
+    MutexLock lock(system.mutex);
+    system.windowClosed = true;
     slot.window->destroyed = true;
-    system.changed.notify_all();
+    system.changed.NotifyAll();
   }
   if (slot.sdl != nullptr) SDL_DestroyWindow(slot.sdl);
   slot.sdl = nullptr;
@@ -247,7 +249,7 @@ Slot* FindSlot(WindowSystem& system, Uint32 id) {
   return slot != nullptr && slot->sdl != nullptr && slot->id == id ? slot : nullptr;
 }
 
-void HandleEvent(WindowSystem& system, const SDL_Event& event) {
+void HandleEvent(WindowSystem& system, const SDL_Event& event) EXCLUDES(system.mutex) {
   switch (event.type) {
     case SDL_WINDOWEVENT:
       if (Slot* slot = FindSlot(system, event.window.windowID)) {
@@ -282,6 +284,11 @@ void HandleEvent(WindowSystem& system, const SDL_Event& event) {
   }
 }
 
+// What the window thread has to do besides the desktop's events.
+bool WorkWaiting(const WindowSystem& system) REQUIRES(system.mutex) {
+  return system.quit || system.create != nullptr || system.framesOffered || system.panelRequested;
+}
+
 void RunWindowThread() {
   WindowSystem& system = System();
   // The terminal's handlers restore it on SIGINT and SIGTERM; SDL must not
@@ -296,10 +303,10 @@ void RunWindowThread() {
   SDL_SetHint(SDL_HINT_VIDEODRIVER,
               std::getenv("WAYLAND_DISPLAY") != nullptr ? "x11,wayland" : "x11");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    std::lock_guard<std::mutex> lock(system.mutex);
+    MutexLock lock(system.mutex);
     system.error = std::string("no desktop display to open (SDL: ") + SDL_GetError() + ")";
     system.state = ThreadState::kEnded;
-    system.changed.notify_all();
+    system.changed.NotifyAll();
     SDL_Quit();
     return;
   }
@@ -311,23 +318,23 @@ void RunWindowThread() {
   SDL_StartTextInput();
   OpenPanel(system.panel.panel);
   {
-    std::lock_guard<std::mutex> lock(system.mutex);
+    MutexLock lock(system.mutex);
     system.desktopWidth = bounds.x + bounds.w;
     system.desktopHeight = bounds.y + bounds.h;
     system.state = ThreadState::kRunning;
-    system.changed.notify_all();
+    system.changed.NotifyAll();
   }
   for (;;) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) HandleEvent(system, event);
     {
-      std::unique_lock<std::mutex> lock(system.mutex);
+      MutexLock lock(system.mutex);
       if (system.quit) break;
       if (system.create != nullptr) {
         system.create->result = CreateOnThread(system, *system.create);
         system.create->done = true;
         system.create = nullptr;
-        system.changed.notify_all();
+        system.changed.NotifyAll();
       }
       if (system.framesOffered) TakeFrames(system);
       if (system.panelRequested) {
@@ -341,32 +348,32 @@ void RunWindowThread() {
     const bool panelChanged = RefreshPanel(system.panel);
     if (Slot* slot = system.slot; slot != nullptr && (slot->needsShow || panelChanged)) {
       {
-        std::lock_guard<std::mutex> lock(system.mutex);
-        slot->showing = true;
+        MutexLock lock(system.mutex);
+        system.frameShowing = true;
       }
       ShowSlot(*slot, system.panel);
-      std::lock_guard<std::mutex> lock(system.mutex);
-      slot->showing = false;
-      system.changed.notify_all();
+      MutexLock lock(system.mutex);
+      system.frameShowing = false;
+      system.changed.NotifyAll();
     }
     // Sleeps 1 ms between looks at the desktop's events unless work comes.
-    std::unique_lock<std::mutex> lock(system.mutex);
-    system.changed.wait_for(lock, std::chrono::milliseconds(1), [&] {
-      return system.quit || system.create != nullptr || system.framesOffered ||
-             system.panelRequested;
-    });
+    MutexLock lock(system.mutex);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(1);
+    while (!WorkWaiting(system)) {
+      if (!system.changed.WaitUntil(system.mutex, deadline)) break;
+    }
   }
-  if (system.slot != nullptr && !system.slot->closed) CloseSlot(system, *system.slot);
+  if (system.slot != nullptr && system.slot->sdl != nullptr) CloseSlot(system, *system.slot);
   ClosePanel(system.panel.panel);
   SDL_Quit();
-  std::lock_guard<std::mutex> lock(system.mutex);
+  MutexLock lock(system.mutex);
   system.state = ThreadState::kEnded;
-  system.changed.notify_all();
+  system.changed.NotifyAll();
 }
 
 // Starts the window thread on first use and waits until it has opened the
-// display or failed. Called with the mutex held.
-void StartWindowThread(WindowSystem& system, std::unique_lock<std::mutex>& lock) {
+// display or failed.
+void StartWindowThread(WindowSystem& system) REQUIRES(system.mutex) {
   if (system.state == ThreadState::kIdle) {
     system.state = ThreadState::kStarting;
     try {
@@ -376,15 +383,15 @@ void StartWindowThread(WindowSystem& system, std::unique_lock<std::mutex>& lock)
       system.state = ThreadState::kEnded;
     }
   }
-  system.changed.wait(lock, [&] { return system.state != ThreadState::kStarting; });
+  while (system.state == ThreadState::kStarting) system.changed.Wait(system.mutex);
 }
 
 }  // namespace
 
 void GetDesktopSize(int32_t& width, int32_t& height) {
   WindowSystem& system = System();
-  std::unique_lock<std::mutex> lock(system.mutex);
-  StartWindowThread(system, lock);
+  MutexLock lock(system.mutex);
+  StartWindowThread(system);
   width = system.desktopWidth;
   height = system.desktopHeight;
 }
@@ -392,8 +399,8 @@ void GetDesktopSize(int32_t& width, int32_t& height) {
 WindowHandle CreateGraphicsWindow(std::string_view title, int32_t x, int32_t y, int32_t width,
                                   int32_t height, uint32_t style) {
   WindowSystem& system = System();
-  std::unique_lock<std::mutex> lock(system.mutex);
-  StartWindowThread(system, lock);
+  MutexLock lock(system.mutex);
+  StartWindowThread(system);
   if (system.state != ThreadState::kRunning) {
     if (system.error.empty()) system.error = "the window thread has ended";
     return nullptr;
@@ -405,40 +412,45 @@ WindowHandle CreateGraphicsWindow(std::string_view title, int32_t x, int32_t y, 
   request.width = width;
   request.height = height;
   request.style = style;
+  // The program has one window, made by one thread: no request is waiting.
+  assert(system.create == nullptr);
   system.create = &request;
-  system.changed.notify_all();
-  system.changed.wait(lock, [&] { return request.done || system.state != ThreadState::kRunning; });
+  system.changed.NotifyAll();
+  while (!request.done && system.state == ThreadState::kRunning) system.changed.Wait(system.mutex);
   if (!request.done) system.create = nullptr;
   return request.result;
 }
 
 std::string WindowError() {
   WindowSystem& system = System();
-  std::lock_guard<std::mutex> lock(system.mutex);
+  MutexLock lock(system.mutex);
   return system.error;
 }
 
 void ShowConsolePanel(int32_t x, int32_t y) {
   WindowSystem& system = System();
-  std::lock_guard<std::mutex> lock(system.mutex);
+  MutexLock lock(system.mutex);
   system.panelShown = true;
   system.panelX = x;
   system.panelY = y;
   system.panelRequested = true;
-  system.changed.notify_all();
+  system.changed.NotifyAll();
 }
 
 void EndWindowThread() {
   WindowSystem& system = System();
-  std::unique_lock<std::mutex> lock(system.mutex);
-  if (system.state == ThreadState::kIdle) system.state = ThreadState::kEnded;
-  if (system.state == ThreadState::kRunning) {
-    system.quit = true;
-    system.changed.notify_all();
-    system.changed.wait(lock, [&] { return system.state == ThreadState::kEnded; });
+  std::thread ending;
+  {
+    MutexLock lock(system.mutex);
+    if (system.state == ThreadState::kIdle) system.state = ThreadState::kEnded;
+    if (system.state == ThreadState::kRunning) {
+      system.quit = true;
+      system.changed.NotifyAll();
+      while (system.state != ThreadState::kEnded) system.changed.Wait(system.mutex);
+    }
+    ending = std::move(system.thread);
   }
-  lock.unlock();
-  if (system.thread.joinable()) system.thread.join();
+  if (ending.joinable()) ending.join();
 }
 
 }  // namespace life3d

@@ -185,9 +185,8 @@ TEST(HelpPanelTest, EveryLineFitsOneConsoleRowAndEachOfItsKeysDoesWhatItSays) {
 TEST(HelpPanelTest, OnTheSixteenRowConsoleLinesThreeToSeventeenStayAndTheCursorWaitsBelow) {
   SetConsoleSize(22, 16);
   PrintHelpPanel();
-  Console& console = TheConsole();
-  std::lock_guard lock(console.mutex);
-  const ConsoleScreen& screen = console.screen;
+  ConsoleScreen screen;
+  SnapshotConsole(screen);
   ASSERT_EQ(screen.columns, 22);
   ASSERT_EQ(screen.rows, 16);
   for (int row = 0; row < 16; ++row) {

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "draw/surface.h"
@@ -195,15 +200,32 @@ INSTANTIATE_TEST_SUITE_P(Console, ConsoleBadSizeTest,
                                          BadSize{22, -5}, BadSize{65536, 1}, BadSize{1, 65536},
                                          BadSize{65535, 65535}));
 
+// Whether another thread can copy the console within a second. A thread
+// left waiting on the console's lock finishes once it is released.
+bool ConsoleReadableElsewhere() {
+  struct Probe {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool copied = false;
+  };
+  auto probe = std::make_shared<Probe>();
+  std::thread([probe] {
+    ConsoleScreen copy;
+    SnapshotConsole(copy);
+    std::lock_guard lock(probe->mutex);
+    probe->copied = true;
+    probe->done.notify_all();
+  }).detach();
+  std::unique_lock lock(probe->mutex);
+  return probe->done.wait_for(lock, std::chrono::seconds(1), [&] { return probe->copied; });
+}
+
 // What the display was told, in order; "(locked)" marks a call made while
-// the console's mutex was held, which would deadlock the terminal's drawing.
+// the console's lock was held, which would deadlock the terminal's drawing.
 std::string displayLog;
 
 void Note(const std::string& what) {
-  Console& console = TheConsole();
-  const bool free = console.mutex.try_lock();
-  if (free) console.mutex.unlock();
-  displayLog += what + (free ? " " : "(locked) ");
+  displayLog += what + (ConsoleReadableElsewhere() ? " " : "(locked) ");
 }
 
 TEST(ConsoleDisplayTest, ProgramOperationsChangeTheConsoleAndTellTheDisplay) {
@@ -230,6 +252,22 @@ TEST(ConsoleDisplayTest, ProgramOperationsChangeTheConsoleAndTellTheDisplay) {
   EXPECT_EQ(displayLog, "22x16 show 0,40 raise show show show ");
 }
 
+TEST(ConsoleSnapshotTest, CopiesTheConsoleAgainOnlyAfterItChanged) {
+  SetConsoleSize(4, 2);
+  PrintText("ab");
+  ConsoleScreen copy;
+  SnapshotConsole(copy);
+  EXPECT_EQ(ScreenText(copy), "ab  /    ");
+  EXPECT_EQ(copy.cursorX, 2);
+  copy.cells[0].ch = 'z';  // the copy is the caller's own
+  EXPECT_FALSE(SnapshotConsoleIfChanged(copy));
+  EXPECT_EQ(ScreenText(copy), "zb  /    ");
+  PrintNewline();
+  EXPECT_TRUE(SnapshotConsoleIfChanged(copy));
+  EXPECT_EQ(ScreenText(copy), "ab  /    ");
+  EXPECT_EQ(copy.cursorY, 1);
+}
+
 // The program's SetConsoleSize after "abc" on its 22 x 16 console: a size
 // below 1 gets as far as clearing the cells before it is refused; a size
 // above the limit is refused before anything changes.
@@ -247,13 +285,13 @@ TEST_P(SetConsoleSizeRefusedTest, RecordsTheErrorAndKeepsTheSize) {
   PlatformError() = 0;
   SetConsoleSize(c.columns, c.rows);
   EXPECT_EQ(PlatformError(), kErrorConsoleSize);
-  Console& console = TheConsole();
-  std::lock_guard lock(console.mutex);
-  EXPECT_EQ(console.screen.columns, 22);
-  EXPECT_EQ(console.screen.rows, 16);
-  EXPECT_EQ(RowText(console.screen, 0).substr(0, 4), c.cleared ? "    " : "abc ");
-  EXPECT_EQ(console.screen.cursorX, c.cleared ? 0 : 3);
-  EXPECT_EQ(console.screen.cursorY, 0);
+  ConsoleScreen screen;
+  SnapshotConsole(screen);
+  EXPECT_EQ(screen.columns, 22);
+  EXPECT_EQ(screen.rows, 16);
+  EXPECT_EQ(RowText(screen, 0).substr(0, 4), c.cleared ? "    " : "abc ");
+  EXPECT_EQ(screen.cursorX, c.cleared ? 0 : 3);
+  EXPECT_EQ(screen.cursorY, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Console, SetConsoleSizeRefusedTest,

@@ -32,10 +32,7 @@ TEST(PanelTest, LegendLiesBelowTheConsoleCellsAndLeavesThemAsTheyAre) {
     PrintTextTo(screen, line);
     PrintNewlineTo(screen);
   }
-  panel.cells = screen.cells;
-  panel.columns = screen.columns;
-  panel.rows = screen.rows;
-  RenderPanelCells(panel);
+  RenderPanelCells(panel, screen);
   ASSERT_NE(panel.image, nullptr);
   ASSERT_NE(panel.legend, nullptr);
 
