@@ -40,7 +40,6 @@ struct Slot {
   bool closed = false;
   // Window thread only.
   SDL_Window* sdl = nullptr;
-  Uint32 id = 0;
   std::vector<uint32_t> frame;  // the last finished frame, what a repaint shows
   int32_t width = 0, height = 0;
   bool needsShow = false;
@@ -175,7 +174,6 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request) 
       request.style == 0 ? !request.title.empty() : (request.style & kStyleCaption) != 0;
   Uint32 flags = SDL_WINDOW_SHOWN;
   if (!caption) flags |= SDL_WINDOW_BORDERLESS;
-  if (request.style != 0 && (request.style & kStyleSizeBox) != 0) flags |= SDL_WINDOW_RESIZABLE;
   SDL_Window* sdl = SDL_CreateWindow(TitleUtf8(request.title).c_str(), request.x, request.y,
                                      request.width, request.height, flags);
   if (sdl == nullptr || SDL_GetWindowSurface(sdl) == nullptr) {
@@ -190,14 +188,9 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request) 
     SDL_DestroyWindow(sdl);
     return nullptr;
   }
-  window->title = request.title;
-  window->clientWidth = request.width;
-  window->clientHeight = request.height;
-  window->style = request.style;
   auto* slot = new Slot;
   slot->window = window;
   slot->sdl = sdl;
-  slot->id = SDL_GetWindowID(sdl);
   slot->width = window->surface.width;
   slot->height = window->surface.height;
   // The second image starts as the first picture, what a paint before the
@@ -241,16 +234,13 @@ void CloseSlot(WindowSystem& system, Slot& slot) {
   slot.sdl = nullptr;
 }
 
-Slot* FindSlot(WindowSystem& system, Uint32 id) {
-  // The slot is only set on this thread, so reading it here needs no lock.
-  Slot* slot = system.slot;
-  return slot != nullptr && slot->sdl != nullptr && slot->id == id ? slot : nullptr;
-}
-
 void HandleEvent(WindowSystem& system, const SDL_Event& event) {
   switch (event.type) {
     case SDL_WINDOWEVENT:
-      if (Slot* slot = FindSlot(system, event.window.windowID)) {
+      // The one window is the only one SDL has, so every window event is its
+      // own while it is open. The slot is only set on this thread, so reading
+      // it here needs no lock.
+      if (Slot* slot = system.slot; slot != nullptr && slot->sdl != nullptr) {
         switch (event.window.event) {
           case SDL_WINDOWEVENT_CLOSE:
             CloseSlot(system, *slot);
