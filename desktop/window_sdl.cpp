@@ -1,3 +1,12 @@
+// The graphics window through SDL2. Sections:
+//   State          Slot (the one window and its frame hand-over), CreateRequest,
+//                  PanelView, WindowSystem (what the threads share)
+//   Showing        TitleUtf8, RefreshPanel, ShowSlot
+//   Hand-over      PresentFrame, on the drawing thread
+//   Window thread  CreateOnThread, TakeFrames, CloseSlot, HandleEvent,
+//                  RunWindowThread (its loop), StartWindowThread
+//   Entry points   GetDesktopSize, CreateGraphicsWindow, WindowError,
+//                  ShowConsolePanel, EndWindowThread
 #include <SDL.h>
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 #include "draw/surface.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <new>
 
@@ -11,8 +12,9 @@ namespace life3d {
 
 namespace {
 
-// Largest side of an image: far above any desktop, small enough that the
-// pixel count and every row offset stay well inside 64-bit arithmetic.
+// Largest side of an image: far above any desktop, small enough that an image
+// takes at most 1 GiB (4 bytes a pixel) and that its pixel and byte counts and
+// every row offset fit 32-bit signed arithmetic.
 constexpr int32_t kMaxImageSide = 16384;
 
 thread_local GraphicsWindow* tCurrentWindow = nullptr;
@@ -193,6 +195,9 @@ void RedrawSurface() {
   DrawingSurface* surface = CurrentSurface();
   if (!surface || !surface->present) return;
   surface->present(*surface, surface->presentContext);
+  // A presenter may swap the image, but only for one of the same size.
+  assert(surface->image.size() ==
+         static_cast<size_t>(surface->width) * static_cast<size_t>(surface->height));
 }
 
 bool BeginPaintingUnder() {

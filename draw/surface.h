@@ -44,9 +44,10 @@ struct DrawingSurface {
   int32_t width = 0, height = 0;
   int32_t lastX = 0, lastY = 0;  // current drawing position
   FontState font;
-  int32_t foreColor = kWindowTextColor;       // text color and default outline color
-  int32_t backColor = kControlFaceColor;      // text background and default clear color; may be -2
-  int32_t textBackColor = kControlFaceColor;  // 0 while the text background is transparent
+  int32_t foreColor = kWindowTextColor;   // text color and default outline color
+  int32_t backColor = kControlFaceColor;  // text background and default clear color; may be -2
+  // Background of text and of a hatch's gaps; 0 while it is transparent.
+  int32_t textBackColor = kControlFaceColor;
   bool textBackOpaque = true;
   PresentFn present = nullptr;  // nobody shows the image when null
   void* presentContext = nullptr;

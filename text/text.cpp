@@ -1,3 +1,9 @@
+// Number text. Sections:
+//   Digits          WriteUnsigned; the one-digit rounding (RoundDigits); the
+//                   exact 18-digit expansion of a double (ExactDigits)
+//   Number to text  FormatNumberTo, FormatNumber: plain or exponent form
+//   Text to number  powers of ten, radix numbers (&H, &O, &B), ParseNumber
+//   Rounding        RoundToInt: to nearest, ties to even
 #include "text/text.h"
 
 #include <array>
@@ -10,6 +16,8 @@
 namespace life3d {
 
 namespace {
+
+// ---- Digits ----
 
 // 10^k for k = 0..19, every power of ten a 64-bit integer holds.
 constexpr auto kWholeTens = [] {
@@ -153,6 +161,8 @@ int WriteExponent(char* out, int value) {
 
 }  // namespace
 
+// ---- Number to text ----
+
 int FormatNumberTo(char* out, double x, int n) {
   if (n <= 0 || n > 18) n = 18;
   if (x == 0) {  // negative zero too
@@ -235,6 +245,8 @@ Text FormatNumber(double x, int n) {
   char buf[kNumberTextMax];
   return Text(buf, FormatNumberTo(buf, x, n));
 }
+
+// ---- Text to number ----
 
 namespace {
 
@@ -367,6 +379,8 @@ long double ParseNumber(std::string_view text) {
   }
   return negative ? -value : value;
 }
+
+// ---- Rounding ----
 
 int32_t RoundToInt(long double x) {
   // lrintl rounds in the current mode, which is to nearest with ties to even.

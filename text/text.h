@@ -4,6 +4,7 @@
 #pragma once
 
 #include <bit>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -91,6 +92,7 @@ inline char UpperCaseAscii(char c) {
 // (a load of fewer bytes put together on the stack would stall the processor).
 [[gnu::always_inline]] inline bool KeywordAt(std::string_view text, size_t at,
                                              const Keyword& word) {
+  assert(at <= text.size());
   const size_t left = text.size() - at;
   if (left < word.length) return false;
   const char* p = text.data() + at;
