@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 
 #include "base/random.h"
@@ -15,8 +16,17 @@ inline constexpr int kBoardSize = 40;
 // so the code reads like the board's own 1-based numbering. Values 0 or 1.
 struct Board {
   std::array<std::array<int32_t, kBoardSize + 1>, kBoardSize + 1> cell{};
-  int32_t& operator()(int i, int j) { return cell[i][j]; }
-  int32_t operator()(int i, int j) const { return cell[i][j]; }
+  int32_t& operator()(int i, int j) {
+    assert(OnBoard(i, j));
+    return cell[i][j];
+  }
+  int32_t operator()(int i, int j) const {
+    assert(OnBoard(i, j));
+    return cell[i][j];
+  }
+  static constexpr bool OnBoard(int i, int j) {
+    return i >= 1 && i <= kBoardSize && j >= 1 && j <= kBoardSize;
+  }
 };
 
 // The generation shown now and the one being computed. Between loop passes

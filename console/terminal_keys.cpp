@@ -1,3 +1,12 @@
+// The terminal key decoder and the code page 437 glyphs. Sections:
+//   Code page 437  the glyph of each byte (kCp437) and its UTF-8 text (kGlyphs)
+//   Key decoder    byte classes and UTF-8 lengths; the scan codes of CSI and
+//                  SS3 finals and of CSI n ~; the state read from the kept
+//                  bytes (Inspect, Keep); complete sequences (DecodeCsi,
+//                  KeepWindowReport, DecodeSs3); one byte in each state
+//                  (FeedGround, FeedUtf8, FeedAfterEscape, FeedSequence, FeedByte)
+//   Entry points   FeedKeyBytes, KeyDecoderWaiting, FlushKeyBytes, Cp437Glyph,
+//                  Cp437Byte
 #include "console/terminal_keys.h"
 
 #include <array>
@@ -405,6 +414,8 @@ void FeedByte(KeyDecoder& d, uint8_t b, const Output& out) {
 }
 
 }  // namespace
+
+// ---- Entry points ----
 
 void FeedKeyBytes(KeyDecoder& decoder, std::string_view bytes, KeySink sink, void* context) {
   const Output out{sink, context};

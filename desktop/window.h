@@ -15,9 +15,8 @@
 namespace life3d {
 
 // Style bits; 0 is the default: a caption when the title is not empty, close
-// and minimize boxes, a size the user cannot change.
+// and minimize boxes. Whatever the style, the user cannot change the size.
 inline constexpr uint32_t kStyleCaption = 0x00C00000;
-inline constexpr uint32_t kStyleSizeBox = 0x00040000;  // the user may resize
 
 // Right and bottom edge of the primary display in pixels; 0, 0 when no
 // display can be opened (WindowError tells why).

@@ -1,3 +1,12 @@
+// The graphics window through SDL2. Sections:
+//   State          Slot (the one window and its frame hand-over), CreateRequest,
+//                  PanelView, WindowSystem (what the threads share)
+//   Showing        TitleUtf8, RefreshPanel, ShowSlot
+//   Hand-over      PresentFrame, on the drawing thread
+//   Window thread  CreateOnThread, TakeFrames, CloseSlot, HandleEvent,
+//                  RunWindowThread (its loop), StartWindowThread
+//   Entry points   GetDesktopSize, CreateGraphicsWindow, WindowError,
+//                  ShowConsolePanel, EndWindowThread
 #include <SDL.h>
 
 #include <algorithm>
@@ -32,7 +41,6 @@ constexpr Uint32 kImageFormat = SDL_PIXELFORMAT_XRGB8888;
 struct Slot {
   GraphicsWindow* window = nullptr;
   SDL_Window* sdl = nullptr;  // nullptr once closed
-  Uint32 id = 0;
   // The last finished frame, what a repaint shows. Hand-over of finished
   // frames: the drawing thread swaps its image with `frame` under the
   // system's mutex and draws on into the one it got back, never while the
@@ -178,7 +186,6 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request)
       request.style == 0 ? !request.title.empty() : (request.style & kStyleCaption) != 0;
   Uint32 flags = SDL_WINDOW_SHOWN;
   if (!caption) flags |= SDL_WINDOW_BORDERLESS;
-  if (request.style != 0 && (request.style & kStyleSizeBox) != 0) flags |= SDL_WINDOW_RESIZABLE;
   SDL_Window* sdl = SDL_CreateWindow(TitleUtf8(request.title).c_str(), request.x, request.y,
                                      request.width, request.height, flags);
   if (sdl == nullptr || SDL_GetWindowSurface(sdl) == nullptr) {
@@ -193,14 +200,9 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request)
     SDL_DestroyWindow(sdl);
     return nullptr;
   }
-  window->title = request.title;
-  window->clientWidth = request.width;
-  window->clientHeight = request.height;
-  window->style = request.style;
   auto* slot = new Slot;
   slot->window = window;
   slot->sdl = sdl;
-  slot->id = SDL_GetWindowID(sdl);
   slot->width = window->surface.width;
   slot->height = window->surface.height;
   // The second image starts as the first picture, what a paint before the
@@ -243,16 +245,13 @@ void CloseSlot(WindowSystem& system, Slot& slot) EXCLUDES(system.mutex) {
   slot.sdl = nullptr;
 }
 
-Slot* FindSlot(WindowSystem& system, Uint32 id) {
-  // The slot is only set on this thread, so reading it here needs no lock.
-  Slot* slot = system.slot;
-  return slot != nullptr && slot->sdl != nullptr && slot->id == id ? slot : nullptr;
-}
-
 void HandleEvent(WindowSystem& system, const SDL_Event& event) EXCLUDES(system.mutex) {
   switch (event.type) {
     case SDL_WINDOWEVENT:
-      if (Slot* slot = FindSlot(system, event.window.windowID)) {
+      // The one window is the only one SDL has, so every window event is its
+      // own while it is open. The slot is only set on this thread, so reading
+      // it here needs no lock.
+      if (Slot* slot = system.slot; slot != nullptr && slot->sdl != nullptr) {
         switch (event.window.event) {
           case SDL_WINDOWEVENT_CLOSE:
             CloseSlot(system, *slot);

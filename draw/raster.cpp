@@ -1,12 +1,25 @@
+// The pixel filler. Sections:
+//   Exact arithmetic  FloorDiv, CeilDiv, Clamp: 128-bit setup, floor division
+//   Pixel writes      SetPixels, PaintSpan, PaintPixel, FillRow: clipped rows
+//                     and pixels, the painted-pixel mask kept when painting under
+//   Edge walks        EdgeWalk (a filled edge, row by row), FloorWalk, LineRows
+//                     (the runs of a one-pixel line, row by row)
+//   Hatches, spans    HatchCovers, FillSpan
+//   Lines             DrawLine
+//   Triangles         FillTriangle; FillOutlinedTriangle, the path of every face
+//   Polygons          FillPolygonInterior: non-zero winding or even-odd
 #include "draw/raster.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
 
 namespace life3d {
 
 namespace {
+
+// ---- Exact arithmetic ----
 
 // Points may sit anywhere in the 32-bit range (a point that was infinite or
 // not a number arrives as -2147483648), so differences need 33 bits and their
@@ -44,6 +57,8 @@ inline int64_t Clamp(Wide v, int64_t lo, int64_t hi) {
   return v < lo ? lo : v > hi ? hi : static_cast<int64_t>(v);
 }
 
+// ---- Pixel writes ----
+
 // Sets n pixels from p on. Face spans are a few pixels long, so instead of a
 // loop with a head and a tail they take 16-byte stores (8-byte ones below 4
 // pixels), the last one overlapping the one before it.
@@ -62,10 +77,12 @@ inline void SetPixels(uint32_t* p, int64_t n, uint32_t color) {
   std::memcpy(p + n - 4, quad, sizeof quad);
 }
 
-// Marks pixels x0..x1 (on the image) of row y painted.
+// Adds count newly painted pixels to row y's tally, and counts the row among
+// the full ones once all its pixels are painted.
 inline void CountPainted(const PixelImage& image, int64_t y, int64_t count) {
   PaintedMask& mask = *image.under;
   mask.inRow[y] += static_cast<int32_t>(count);
+  assert(mask.inRow[y] <= image.width);
   if (mask.inRow[y] == image.width) ++mask.fullRows;
 }
 
@@ -75,6 +92,7 @@ inline void CountPainted(const PixelImage& image, int64_t y, int64_t count) {
 template <bool kUnder>
 inline void PaintSpanAs(const PixelImage& image, int64_t y, int64_t x0, int64_t x1,
                         uint32_t color) {
+  assert(y >= 0 && y < image.height && x0 >= 0 && x0 <= x1 && x1 < image.width);
   uint32_t* row = image.pixels + y * image.width;
   if constexpr (!kUnder) {
     SetPixels(row + x0, x1 - x0 + 1, color);
@@ -114,6 +132,7 @@ inline void PaintSpan(const PixelImage& image, int64_t y, int64_t x0, int64_t x1
 
 // One pixel, at index y * width + x, respecting the mask.
 inline void PaintPixel(const PixelImage& image, int64_t x, int64_t y, uint32_t color) {
+  assert(x >= 0 && x < image.width && y >= 0 && y < image.height);
   if (image.under) {
     uint64_t& word = image.under->bits[y * MaskWordsPerRow(image.width) + (x >> 6)];
     const uint64_t bit = uint64_t{1} << (x & 63);
@@ -126,6 +145,7 @@ inline void PaintPixel(const PixelImage& image, int64_t x, int64_t y, uint32_t c
 
 inline void FillRow(const PixelImage& image, const Brush& brush, int64_t y, int64_t x0,
                     int64_t x1) {
+  assert(y >= 0 && y < image.height);
   if (x0 < 0) x0 = 0;
   if (x1 >= image.width) x1 = image.width - 1;
   if (x0 > x1) return;
@@ -140,6 +160,8 @@ inline void FillRow(const PixelImage& image, const Brush& brush, int64_t y, int6
       PaintPixel(image, x, y, brush.backColor);
   }
 }
+
+// ---- Edge walks ----
 
 // The x where an edge crosses successive rows, kept exactly as x + rem / dy so
 // that the pixel-centre tests (ceil on the left, floor on the right) are exact.
@@ -263,6 +285,8 @@ struct Crossing {
 
 }  // namespace
 
+// ---- Hatches, spans ----
+
 bool HatchCovers(int32_t style, int32_t x, int32_t y) {
   const bool horizontal = (y & 7) == 0;
   const bool vertical = (x & 7) == 0;
@@ -290,6 +314,8 @@ void FillSpan(const PixelImage& image, const Brush& brush, int64_t y, int64_t x0
   if (y < 0 || y >= image.height) return;
   FillRow(image, brush, y, x0, x1);
 }
+
+// ---- Lines ----
 
 void DrawLine(const PixelImage& image, uint32_t color, int32_t x0, int32_t y0, int32_t x1,
               int32_t y1) {
@@ -339,6 +365,8 @@ void DrawLine(const PixelImage& image, uint32_t color, int32_t x0, int32_t y0, i
     if (rem >= twoDa) rem -= twoDa, ++b;
   }
 }
+
+// ---- Triangles ----
 
 void FillTriangle(const PixelImage& image, const Brush& brush, const int32_t* xy) {
   Corner c[3] = {{xy[0], xy[1]}, {xy[2], xy[3]}, {xy[4], xy[5]}};
@@ -430,12 +458,15 @@ void FillOutlinedTriangleAs(const PixelImage& image, uint32_t color, const int32
 
 }  // namespace
 
+// The paint mode is chosen once per triangle, not once per span.
 void FillOutlinedTriangle(const PixelImage& image, uint32_t color, const int32_t* xy) {
   if (image.under)
     FillOutlinedTriangleAs<true>(image, color, xy);
   else
     FillOutlinedTriangleAs<false>(image, color, xy);
 }
+
+// ---- Polygons ----
 
 void FillPolygonInterior(const PixelImage& image, const Brush& brush, const int32_t* xy, int32_t n,
                          bool evenOdd) {

@@ -15,9 +15,6 @@ namespace {
 thread_local GraphicsWindow* tCurrentWindow = nullptr;
 thread_local int32_t tPlatformError = 0;
 
-// Font metrics are kept for a caller that would draw text; none does, so they
-// follow a simple typical-font model: average width half the body height,
-// line height the body plus a quarter for leading.
 FontState MakeFont(std::string_view face, int32_t points, int32_t style) {
   FontState font;
   const size_t length = std::min<size_t>(face.size(), sizeof font.face - 1);
@@ -30,8 +27,6 @@ FontState MakeFont(std::string_view face, int32_t points, int32_t style) {
   font.italic = (style & 2) != 0;
   font.underline = (style & 4) != 0;
   font.strikeOut = (style & 8) != 0;
-  font.averageWidth = (body + 1) / 2;
-  font.lineHeight = body + (body + 3) / 4;
   return font;
 }
 
@@ -66,7 +61,6 @@ bool PrepareSurface(DrawingSurface& surface, int32_t width, int32_t height) {
   surface.foreColor = kWindowTextColor;
   surface.backColor = surface.textBackColor = kControlFaceColor;
   surface.textBackOpaque = true;
-  surface.penStyle = surface.penWidth = 0;
   return true;
 }
 
@@ -77,8 +71,6 @@ WindowHandle CreateOffscreenWindow(int32_t width, int32_t height) {
     delete window;
     return nullptr;
   }
-  window->clientWidth = width;
-  window->clientHeight = height;
   return window;
 }
 
@@ -201,6 +193,9 @@ void RedrawSurface() {
   if (!surface || !surface->present) return;
   assert(!surface->clearedAhead && "nothing draws between a clear ahead and the frame's start");
   surface->present(*surface, surface->presentContext);
+  // A presenter may swap the image, but only for one of the same size.
+  assert(surface->image.size() ==
+         static_cast<size_t>(surface->width) * static_cast<size_t>(surface->height));
 }
 
 bool BeginPaintingUnder() {

@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,19 +19,18 @@ inline constexpr int32_t kErrorNoSurface = 68;          // AttachSurface found n
 inline constexpr int32_t kWindowTextColor = 0x000000;   // default foreground color
 inline constexpr int32_t kControlFaceColor = 0xF0F0F0;  // default background and first image
 inline constexpr int32_t kSurfaceDpi = 96;              // vertical dots per inch of every image
-// Largest side of an image: far above any desktop, small enough that the
-// pixel count and every row offset stay well inside 64-bit arithmetic.
+// Largest side of an image: far above any desktop, small enough that an image
+// takes at most 1 GiB (4 bytes a pixel) and that its pixel and byte counts and
+// every row offset fit 32-bit signed arithmetic.
 inline constexpr int32_t kMaxImageSide = 16384;
 
-// Font state kept by SelectFont. No operation draws text; the metrics are kept
-// so the state is what a text-drawing caller would see.
+// Font state kept by SelectFont. No operation draws text; the font is kept so
+// the state is what a text-drawing caller would see.
 struct FontState {
   char face[32] = "MS Sans Serif";  // at most 31 characters
   int32_t height = -10;             // negative: character body height in pixels (8 points)
   int32_t weight = 400;
   bool italic = false, underline = false, strikeOut = false;
-  int32_t averageWidth = 0;
-  int32_t lineHeight = 0;
 };
 
 struct DrawingSurface;
@@ -50,11 +48,11 @@ struct DrawingSurface {
   int32_t width = 0, height = 0;
   int32_t lastX = 0, lastY = 0;  // current drawing position
   FontState font;
-  int32_t foreColor = kWindowTextColor;       // text color and default outline color
-  int32_t backColor = kControlFaceColor;      // text background and default clear color; may be -2
-  int32_t textBackColor = kControlFaceColor;  // 0 while the text background is transparent
+  int32_t foreColor = kWindowTextColor;   // text color and default outline color
+  int32_t backColor = kControlFaceColor;  // text background and default clear color; may be -2
+  // Background of text and of a hatch's gaps; 0 while it is transparent.
+  int32_t textBackColor = kControlFaceColor;
   bool textBackOpaque = true;
-  int32_t penStyle = 0, penWidth = 0;
   PresentFn present = nullptr;  // nobody shows the image when null
   void* presentContext = nullptr;
   // The image was cleared for the next frame by another thread while this
@@ -72,13 +70,18 @@ struct DrawingSurface {
 // The handle stays valid for the whole run; when the user closes the window
 // `destroyed` is set and every drawing call does nothing from then on.
 struct GraphicsWindow {
-  std::string title;
-  int32_t clientWidth = 0, clientHeight = 0;
-  uint32_t style = 0;
   DrawingSurface surface;
   std::atomic<bool> destroyed{false};
 };
 using WindowHandle = GraphicsWindow*;  // nullptr: creation failed
+
+// The drawing services below are complete as the window system defines them:
+// hatch styles, hollow and hatched brush fills, outlines in a color of their
+// own, polygons of 2 to 1024 points under either fill rule, drawing without
+// deferral (each operation then publishes its result), fonts and text colors.
+// The program itself draws deferred, clears in solid grey and fills triangles
+// outlined in their own color, and sets the font and text colors every frame
+// without drawing text; the rest is kept, and tested, for any other caller.
 
 // Error number recorded by the last failing platform call on this thread.
 int32_t& PlatformError();

@@ -107,18 +107,4 @@ bool EncodePng(const DrawingSurface& surface, std::vector<uint8_t>& bytes, std::
   return ok;
 }
 
-bool WritePng(const DrawingSurface& surface, const std::string& path, std::string* error) {
-  OutputTarget target;
-  std::vector<uint8_t> bytes;
-  OutputFile file;
-  if (!CheckPngOutput(path, target, error) || !EncodePng(surface, bytes, error) ||
-      !OpenOutput(target, file, error))
-    return false;
-  if (!WriteOutput(file, bytes.data(), bytes.size(), error)) {
-    AbandonOutput(file);
-    return false;
-  }
-  return CommitOutput(file, error);
-}
-
 }  // namespace life3d

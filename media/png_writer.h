@@ -1,6 +1,6 @@
 // Writing a drawing surface's image as a PNG (8-bit RGB), for the headless
-// tool and for looking at frames drawn in tests. The file itself is written
-// through media/output_file.h: checked first, in place only when complete.
+// tool. The file itself is written through media/output_file.h: checked
+// first, in place only when complete.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +19,5 @@ bool CheckPngOutput(const std::string& path, OutputTarget& target, std::string* 
 // The PNG file of surface's image, in memory. False with a reason when the
 // surface holds no image or memory runs out.
 bool EncodePng(const DrawingSurface& surface, std::vector<uint8_t>& bytes, std::string* error);
-// Checks path, encodes the image and commits the file. On failure returns
-// false and, when error is given, a one-line reason; path is then as it was.
-bool WritePng(const DrawingSurface& surface, const std::string& path, std::string* error);
 
 }  // namespace life3d

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cassert>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -188,7 +189,8 @@ struct ReaderState {
 void DropObject(MeshStore& s, ReaderState& r) {
   s.VertexCount = r.V;
   s.FaceCount = r.F;
-  ResizeMeshArrays(s, r.V, r.F);  // shrinking only: cannot fail
+  [[maybe_unused]] const bool shrunk = ResizeMeshArrays(s, r.V, r.F);
+  assert(shrunk);  // shrinking only: cannot fail
   r.inObject = false;
   r.vertexOpen = false;
   r.faceOpen = false;

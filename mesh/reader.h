@@ -15,9 +15,11 @@
 
 namespace life3d {
 
-// Largest scene the reader builds. The shading step takes a face index as a
-// 16-bit signed number, so face indices stay below 32,768; no face can reach
-// more than three vertices, which bounds the vertices as well.
+// Largest scene the reader builds: room for the fullest board scene (1,600
+// tiles of 4 faces and 1,600 boxes of 12, 25,600 faces), while text that no
+// generator writes cannot grow the arrays without bound. Face and vertex
+// indices are 32-bit throughout; no face can reach more than three vertices,
+// which bounds the vertices as well.
 inline constexpr int32_t kMaxSceneFaces = 32768;
 inline constexpr int32_t kMaxSceneVertices = 3 * kMaxSceneFaces;
 

@@ -1,5 +1,6 @@
 #include "mesh/shapes.h"
 
+#include <cassert>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -25,22 +26,28 @@ struct LineBuilder {
   char text[4 * kNumberTextMax + 64];
   int length = 0;
   void Add(std::string_view s) {
+    assert(length + s.size() <= sizeof text);
     std::memcpy(text + length, s.data(), s.size());
     length += static_cast<int>(s.size());
   }
   // A number text that starts a buffer of kNumberTextMax bytes: copied whole,
   // a fixed size the compiler turns into two moves, then cut to its length.
   void AddNumber(std::string_view s) {
+    assert(length + kNumberTextMax <= static_cast<int>(sizeof text));
     std::memcpy(text + length, s.data(), kNumberTextMax);
     length += static_cast<int>(s.size());
   }
   // A number formatted in place.
-  void AddNumber(double x, int digits) { length += FormatNumberTo(text + length, x, digits); }
+  void AddNumber(double x, int digits) {
+    assert(length + kNumberTextMax <= static_cast<int>(sizeof text));
+    length += FormatNumberTo(text + length, x, digits);
+  }
   void AssignTo(std::string& line) const { line.assign(text, length); }
 };
 
 // " 0" to " 7": vertex numbers as 32-bit integers.
 std::string_view VertexNumber(int i) {
+  assert(i >= 0 && i < 8);
   static const auto texts = [] {
     struct {
       char text[8][kNumberTextMax];
@@ -80,6 +87,25 @@ void WriteFace(std::string& line, std::string_view text, std::string_view color)
   b.AssignTo(line);
 }
 
+// What the generators' well-formed text makes of a shape of the given counts
+// appended at the given bases: the whole shape, every corner of its faces
+// among its own vertices, or nothing at all (the scene at its limit, or no
+// memory for it).
+[[maybe_unused]] bool AppendedWholeOrNothing(const MeshStore& store, int32_t vertexBase,
+                                             int32_t faceBase, int32_t vertices, int32_t faces) {
+  if (store.VertexCount == vertexBase && store.FaceCount == faceBase) return true;
+  if (store.VertexCount != vertexBase + vertices || store.FaceCount != faceBase + faces)
+    return false;
+  for (int32_t f = faceBase; f < store.FaceCount; ++f) {
+    const Face& face = store.Faces[f];
+    const int32_t corners[3] = {face.A, face.B, face.C};
+    for (const int32_t corner : corners) {
+      if (corner < vertexBase || corner >= store.VertexCount) return false;
+    }
+  }
+  return true;
+}
+
 // a + b - c coordinate by coordinate, left to right in float.
 void Combine(float out[3], const float a[3], const float b[3], const float c[3]) {
   for (int k = 0; k < 3; ++k) out[k] = a[k] + b[k] - c[k];
@@ -99,6 +125,7 @@ void MakeRectangle(MeshStore& store, const float points[9], int32_t FrontColor, 
   const std::string_view backText(back, FormatNumberTo(back, BackColor, kIntegerDigits));
 
   auto& lines = store.MeshLines;
+  assert(lines.size() > 9);
   lines[0].assign("Named Object: \"Rettangolo\"");
   WriteHeader(lines[1], "Tri-mesh, Vertices: 4     Faces:", 4);
   for (int i = 0; i < 4; ++i) WriteVertex(lines[2 + i], i, v[i]);
@@ -109,7 +136,9 @@ void MakeRectangle(MeshStore& store, const float points[9], int32_t FrontColor, 
   WriteFace(lines[8], "Face 2:   A:0 B:2 C:3 colore:", frontText);
   WriteFace(lines[9], "Face 3:   A:0 B:3 C:2 colore:", backText);
   store.MeshLastLine = 9;
+  [[maybe_unused]] const int32_t vertexBase = store.VertexCount, faceBase = store.FaceCount;
   ReadMeshText(store, 0, 0, 0, FrontColor);
+  assert(AppendedWholeOrNothing(store, vertexBase, faceBase, 4, 4));
 }
 
 void MakeBox(MeshStore& store, const float points[12], int32_t Color) {
@@ -136,12 +165,15 @@ void MakeBox(MeshStore& store, const float points[12], int32_t Color) {
   const std::string_view colorText(color, FormatNumberTo(color, Color, kIntegerDigits));
 
   auto& lines = store.MeshLines;
+  assert(lines.size() > 21);
   lines[0].assign("Named Object: \"Parallelepipedo\"");
   WriteHeader(lines[1], "Tri-mesh, Vertices: 8     Faces:", 12);
   for (int i = 0; i < 8; ++i) WriteVertex(lines[2 + i], i, v[i]);
   for (int f = 0; f < 12; ++f) WriteFace(lines[10 + f], kFaces[f], colorText);
   store.MeshLastLine = 21;
+  [[maybe_unused]] const int32_t vertexBase = store.VertexCount, faceBase = store.FaceCount;
   ReadMeshText(store, 0, 0, 0, Color);
+  assert(AppendedWholeOrNothing(store, vertexBase, faceBase, 8, 12));
 }
 
 }  // namespace life3d

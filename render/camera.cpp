@@ -1,17 +1,20 @@
 #include "render/camera.h"
 
+#include <cassert>
 #include <cmath>
 
 namespace life3d {
 
 namespace {
 
-// Degrees to radians with the factor as the program has always held it (not
-// the exact pi / 180): the matrix entries depend on its last digits.
+// Degrees to radians by this 15-digit factor, not by the exact pi / 180: the
+// matrix entries, and so the pictures, depend on its last digits.
 constexpr long double kRadiansPerDegree = 0.0174532925199433L;
 
-// Every formula runs in double and is rounded to a float only where it is
-// stored, so the view coordinates are the same in every build.
+// A point is turned in double, not in the extended precision of the matrix
+// formulas: each product of a float coordinate and a float entry is exact in
+// double, and only the two additions and the store into a float round, so the
+// view coordinates are the same in every build.
 inline void Turn(const RotMatrix& rot, float x, float y, float z, float& outX, float& outY,
                  float& outZ) {
   const auto& m = rot.m;
@@ -20,13 +23,25 @@ inline void Turn(const RotMatrix& rot, float x, float y, float z, float& outX, f
   outZ = static_cast<float>(double{x} * m[2][0] + double{y} * m[2][1] + double{z} * m[2][2]);
 }
 
+// The loops below index the arrays up to the counts, which the reader keeps
+// one below each array's size.
+[[maybe_unused]] bool ArraysHoldCounts(const MeshStore& store) {
+  const auto vertices = static_cast<size_t>(store.VertexCount);
+  const auto faces = static_cast<size_t>(store.FaceCount);
+  return store.VertexCount >= 0 && store.FaceCount >= 0 && store.Vertices.size() >= vertices &&
+         store.ModelVertices.size() >= vertices && store.ScreenPoints.size() >= vertices &&
+         store.Faces.size() >= faces;
+}
+
 }  // namespace
 
 void CopyModelVertices(MeshStore& store) {
+  assert(ArraysHoldCounts(store));
   for (int32_t i = 0; i < store.VertexCount; ++i) store.ModelVertices[i] = store.Vertices[i];
 }
 
 void RotateScene(MeshStore& store, RotMatrix& rot, float angleX, float angleY, float angleZ) {
+  assert(ArraysHoldCounts(store));
   // The sines and cosines are rounded to floats before they enter the matrix.
   const long double ax = angleX * kRadiansPerDegree;
   const long double ay = angleY * kRadiansPerDegree;
@@ -62,8 +77,10 @@ void RotateScene(MeshStore& store, RotMatrix& rot, float angleX, float angleY, f
 }
 
 void ProjectVertices(MeshStore& store, const Camera& camera) {
+  assert(ArraysHoldCounts(store));
   // No near plane: a vertex behind the camera is mirrored through the view
-  // axis and one at d = 0 lands at infinity; the filler copes with both.
+  // axis, and one at d = 0 lands at infinity, or at no point (NaN) on an axis
+  // where zoom times its coordinate is 0; the filler copes with all of these.
   const double zoom = camera.Zoom, xoff = camera.Xoff, yoff = camera.Yoff, zoff = camera.Zoff;
   for (int32_t i = 0; i < store.VertexCount; ++i) {
     const Vertex& v = store.Vertices[i];

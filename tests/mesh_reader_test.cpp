@@ -5,6 +5,7 @@
 
 #include "mesh/reader.h"
 #include "mesh/shapes.h"
+#include "tests/support/upper_case.h"
 #include "text/text.h"
 
 namespace life3d {

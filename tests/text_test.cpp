@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/upper_case.h"
+
 namespace life3d {
 namespace {
 
@@ -270,61 +272,6 @@ TEST(TextOps, ParseWholeNumberGivesParseNumbersValueOrDeclines) {
       ASSERT_EQ(static_cast<long double>(value), ParseNumber(text)) << text;
     }
   }
-}
-
-TEST(TextOps, FindText) {
-  struct Case {
-    int32_t start;
-    const char* text;
-    const char* pattern;
-    int32_t want;
-  };
-  const Case cases[] = {
-      {1, "ABC", "", 1},     {5, "ABC", "C", 0},   {1, "", "A", 0},    {-1, "ABAB", "AB", 3},
-      {1, "ABAB", "AB", 1},  {2, "ABAB", "AB", 3}, {3, "ABC", "", 3},  {4, "ABC", "", 0},
-      {-2, "ABAB", "AB", 1}, {-5, "ABAB", "A", 0}, {-1, "ABC", "", 3}, {1, "AB", "ABC", 0},
-      {0, "ABC", "A", 0},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(FindText(c.start, c.text, c.pattern), c.want)
-        << c.start << " '" << c.text << "' '" << c.pattern << "'";
-  }
-}
-
-TEST(TextOps, SubText) {
-  struct Case {
-    const char* text;
-    int32_t start, length;
-    const char* want;
-  };
-  const Case cases[] = {
-      {"VERTICES: 8", 10, 2147483647, " 8"},
-      {"ABC", 0, 5, ""},
-      {"ABC", -1, 1, "C"},
-      {"ABC", -3, 2, "AB"},
-      {"ABC", -4, 2, ""},
-      {"ABC", 4, 1, ""},
-      {"ABC", 2, -1, "BC"},  // length L - 1 = 2
-      {"ABC", 1, -3, ""},
-      {"ABC", 1, 2147483647, "ABC"},
-      {"ABC", 2147483647, 2147483647, ""},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(SubText(c.text, c.start, c.length), c.want) << c.text << " " << c.start;
-  }
-}
-
-TEST(TextOps, SmallHelpers) {
-  EXPECT_FALSE(TextEquals("x", "X"));
-  EXPECT_FALSE(TextEquals("N", "N "));
-  EXPECT_TRUE(TextEquals("N", "N"));
-  EXPECT_EQ(CharText({27}), "\x1B");
-  EXPECT_EQ(CharText({0, 72}), std::string("\0H", 2));
-  EXPECT_EQ(CharText({65, -1, 322}), "AB");  // -1 adds nothing, low 8 bits kept
-  EXPECT_EQ(Concat("ab", std::string("\0c", 2)), std::string("ab\0c", 4));
-  EXPECT_EQ(TextLength(std::string("a\0b", 3)), 3);
-  EXPECT_EQ(FloorInt(2.7L), 2.0L);
-  EXPECT_EQ(FloorInt(-2.5L), -3.0L);
 }
 
 TEST(TextOps, RoundToIntTiesToEven) {

@@ -1,3 +1,9 @@
+// Number text. Sections:
+//   Digits          WriteUnsigned; the one-digit rounding (RoundDigits); the
+//                   exact 18-digit expansion of a double (ExactDigits)
+//   Number to text  FormatNumberTo, FormatNumber: plain or exponent form
+//   Text to number  powers of ten, radix numbers (&H, &O, &B), ParseNumber
+//   Rounding        RoundToInt: to nearest, ties to even
 #include "text/text.h"
 
 #include <array>
@@ -10,6 +16,8 @@
 namespace life3d {
 
 namespace {
+
+// ---- Digits ----
 
 // 10^k for k = 0..19, every power of ten a 64-bit integer holds.
 constexpr auto kWholeTens = [] {
@@ -153,6 +161,8 @@ int WriteExponent(char* out, int value) {
 
 }  // namespace
 
+// ---- Number to text ----
+
 int FormatNumberTo(char* out, double x, int n) {
   if (n <= 0 || n > 18) n = 18;
   if (x == 0) {  // negative zero too
@@ -235,6 +245,8 @@ Text FormatNumber(double x, int n) {
   char buf[kNumberTextMax];
   return Text(buf, FormatNumberTo(buf, x, n));
 }
+
+// ---- Text to number ----
 
 namespace {
 
@@ -368,85 +380,7 @@ long double ParseNumber(std::string_view text) {
   return negative ? -value : value;
 }
 
-namespace {
-
-struct UpperTable {
-  unsigned char map[256];
-  UpperTable() {
-    for (int i = 0; i < 256; ++i) map[i] = static_cast<unsigned char>(i);
-    for (int c = 'a'; c <= 'z'; ++c) map[c] = static_cast<unsigned char>(c - 'a' + 'A');
-    // Code page 437 lower-case letters with a capital in the code page.
-    const unsigned char lower[] = {0x84, 0x94, 0x81, 0x82, 0xA4, 0x86, 0x87};
-    const unsigned char upper[] = {0x8E, 0x99, 0x9A, 0x90, 0xA5, 0x8F, 0x80};
-    for (int i = 0; i < 7; ++i) map[lower[i]] = upper[i];
-  }
-};
-const UpperTable kUpper;
-
-}  // namespace
-
-Text UpperCase(std::string_view text) {
-  Text out(text);
-  for (char& c : out) c = static_cast<char>(kUpper.map[static_cast<unsigned char>(c)]);
-  return out;
-}
-
-int32_t FindText(int32_t start, std::string_view text, std::string_view pattern) {
-  const auto length = static_cast<int64_t>(text.size());
-  if (length == 0) return 0;
-  if (start >= 1) {
-    if (start > length) return 0;
-    if (pattern.empty()) return start;
-    const size_t at = text.find(pattern, static_cast<size_t>(start - 1));
-    return at == std::string_view::npos ? 0 : static_cast<int32_t>(at + 1);
-  }
-  if (start == 0) return 0;  // not a position; callers pass 1 or a negative start
-  const int64_t p = length + 1 + start;
-  if (p <= 0) return 0;
-  if (pattern.empty()) return static_cast<int32_t>(p);
-  const size_t at = text.substr(0, static_cast<size_t>(p)).rfind(pattern);
-  return at == std::string_view::npos ? 0 : static_cast<int32_t>(at + 1);
-}
-
-Text SubText(std::string_view text, int32_t start, int32_t length) {
-  const int64_t total = static_cast<int64_t>(text.size());
-  int64_t count = length;
-  if (count < 0) count = total + count;
-  if (count <= 0 || start == 0) return Text();
-  int64_t first = start;
-  if (first < 0) first = total + 1 + first;
-  if (first < 1 || first > total) return Text();
-  if (count > total - first + 1) count = total - first + 1;
-  return Text(text.substr(static_cast<size_t>(first - 1), static_cast<size_t>(count)));
-}
-
-int32_t TextLength(std::string_view text) {
-  return static_cast<int32_t>(text.size());
-}
-
-Text CharText(std::initializer_list<int32_t> codes) {
-  Text out;
-  for (int32_t c : codes) {
-    if (c != -1) out.push_back(static_cast<char>(c & 0xFF));
-  }
-  return out;
-}
-
-bool TextEquals(std::string_view a, std::string_view b) {
-  return a == b;
-}
-
-Text Concat(std::string_view a, std::string_view b) {
-  Text out;
-  out.reserve(a.size() + b.size());
-  out.append(a);
-  out.append(b);
-  return out;
-}
-
-long double FloorInt(long double x) {
-  return std::floor(x);
-}
+// ---- Rounding ----
 
 int32_t RoundToInt(long double x) {
   // lrintl rounds in the current mode, which is to nearest with ties to even.

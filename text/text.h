@@ -1,13 +1,12 @@
 // Text and number conversions. Every shape of the scene travels as mesh text,
 // so these rules decide what is drawn: numbers become text with FormatNumber
-// and come back with ParseNumber. Texts are byte strings (any byte, 0 too);
-// positions are 1-based.
+// and come back with ParseNumber. Texts are byte strings (any byte, 0 too).
 #pragma once
 
 #include <bit>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -29,9 +28,6 @@ int FormatNumberTo(char* out, double x, int n);
 // Value of the number at the start of text (after blanks, tabs, line feeds),
 // in extended precision; 0 when there is no digit. Never fails.
 long double ParseNumber(std::string_view text);
-
-// a..z and seven code-page-437 lower-case letters to capitals.
-Text UpperCase(std::string_view text);
 
 // ---- Fast forms for the mesh text round trip: the same results, no heap ----
 
@@ -61,9 +57,10 @@ inline bool ParseWholeNumber(const char* text, int64_t& value) {
 
 // Keywords of the mesh text (ASCII capitals, digits, blanks and punctuation,
 // at most 16 bytes) found in a line as it is written, in any letter case: the
-// same answers as searching UpperCase(line) for the keyword, since among all
-// bytes only a capital and its a..z counterpart upper-case to that capital
-// (the code page's own lower-case letters become capitals above 127). Laid out
+// same answers as searching the upper-cased line for the keyword (a..z and
+// seven code-page-437 lower-case letters to capitals), since among all bytes
+// only a capital and its a..z counterpart upper-case to that capital (the code
+// page's own lower-case letters become capitals above 127). Laid out
 // for comparing eight bytes at once: a byte with its 0x20 bit set equals a
 // letter with it set exactly when the byte is that letter in either case.
 struct Keyword {
@@ -84,7 +81,7 @@ struct Keyword {
   }
 };
 
-// UpperCase of one byte below 128 (a..z to capitals, the rest unchanged).
+// The upper case of one byte below 128 (a..z to capitals, the rest unchanged).
 inline char UpperCaseAscii(char c) {
   return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c;
 }
@@ -95,6 +92,7 @@ inline char UpperCaseAscii(char c) {
 // (a load of fewer bytes put together on the stack would stall the processor).
 [[gnu::always_inline]] inline bool KeywordAt(std::string_view text, size_t at,
                                              const Keyword& word) {
+  assert(at <= text.size());
   const size_t left = text.size() - at;
   if (left < word.length) return false;
   const char* p = text.data() + at;
@@ -123,20 +121,6 @@ inline char UpperCaseAscii(char c) {
   return -1;
 }
 
-// 1-based position of pattern in text searching forward from start (start >= 1)
-// or backward from the end (start < 0); 0 when not found.
-int32_t FindText(int32_t start, std::string_view text, std::string_view pattern);
-// Bytes of text from 1-based start, at most length of them (negative start or
-// length count from the end). Never reads outside the text.
-Text SubText(std::string_view text, int32_t start, int32_t length);
-int32_t TextLength(std::string_view text);
-// One byte per code (low 8 bits); -1 contributes nothing. CharText({27}) is Esc.
-Text CharText(std::initializer_list<int32_t> codes);
-bool TextEquals(std::string_view a, std::string_view b);
-Text Concat(std::string_view a, std::string_view b);
-
-// Largest whole number not above x; stays floating point.
-long double FloorInt(long double x);
 // Nearest 32-bit integer, ties to even: every store of a floating-point value
 // into an integer rounds this way. A value that is not a number or lies
 // outside the 32-bit range gives -2147483648, as the hardware conversion does.

@@ -26,6 +26,22 @@ std::vector<uint8_t> ReadRgb(const std::string& path, int32_t& width, int32_t& h
   return rgb;
 }
 
+// The tool's way to a PNG file: check the path, encode, write, commit. On
+// failure false with a reason, and the path as it was.
+bool WritePng(const DrawingSurface& surface, const std::string& path, std::string* error) {
+  OutputTarget target;
+  std::vector<uint8_t> bytes;
+  OutputFile file;
+  if (!CheckPngOutput(path, target, error) || !EncodePng(surface, bytes, error) ||
+      !OpenOutput(target, file, error))
+    return false;
+  if (!WriteOutput(file, bytes.data(), bytes.size(), error)) {
+    AbandonOutput(file);
+    return false;
+  }
+  return CommitOutput(file, error);
+}
+
 std::string TempPath(const char* name) {
   return testing::TempDir() + name + std::to_string(getpid()) + ".png";
 }
