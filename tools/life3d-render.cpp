@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/key_script.h"
 #include "app/life3d.h"
 #include "app/program.h"
 #include "base/clock.h"
@@ -97,54 +98,6 @@ struct Options {
   long quality = -1;  // negative: the format's default
   bool quiet = false;
 };
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// One byte of a --keys text at text[at]: a plain byte, \\, \e or \xHH.
-bool ParseKeyByte(std::string_view text, size_t& at, char& byte) {
-  if (at >= text.size()) return false;
-  if (text[at] != '\\') {
-    byte = text[at++];
-    return true;
-  }
-  if (at + 1 >= text.size()) return false;
-  const char kind = text[at + 1];
-  if (kind == '\\' || kind == 'e') {
-    byte = kind == 'e' ? 27 : '\\';
-    at += 2;
-    return true;
-  }
-  if (kind == 'x' && at + 3 < text.size() && HexDigit(text[at + 2]) >= 0 &&
-      HexDigit(text[at + 3]) >= 0) {
-    byte = static_cast<char>(16 * HexDigit(text[at + 2]) + HexDigit(text[at + 3]));
-    at += 4;
-    return true;
-  }
-  return false;
-}
-
-// The key texts of a --keys text: one byte each, or \0 and one byte for a
-// two-byte key.
-bool ParseKeys(std::string_view text, std::vector<std::string>& keys) {
-  keys.clear();
-  for (size_t at = 0; at < text.size();) {
-    std::string key;
-    if (text.substr(at).starts_with("\\0")) {
-      key.push_back('\0');
-      at += 2;
-    }
-    char byte = 0;
-    if (!ParseKeyByte(text, at, byte)) return false;
-    key.push_back(byte);
-    keys.push_back(std::move(key));
-  }
-  return true;
-}
 
 bool IsDigits(std::string_view text) {
   return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
@@ -221,7 +174,7 @@ bool ParseAngles(std::string_view value, Options& o, std::string& error) {
 }
 
 bool ParseKeysOption(std::string_view value, Options& o, std::string& error) {
-  return ParseKeys(value, o.keys) ||
+  return life3d::ParseKeyScript(value, o.keys) ||
          Refuse(error, "--keys wants key bytes, \\e, \\xHH, \\\\ or \\0 and a key", value);
 }
 

@@ -1,0 +1,268 @@
+// The page's side of life3d: the program's start-up and its passes, run for a
+// canvas in a web browser. The browser's timer is the pass's pause: the pass
+// sleeps there (Asyncify unwinds to the browser and comes back), so keys,
+// painting and the page's other work happen in the pause, as on the desktop.
+// The calls below are what main.js uses; each returns at once but life3d_run,
+// which the page awaits.
+//
+// Sections: the run's state; the frame for the canvas; keys and their log;
+// the pause; start-up; the loop; what the page reads.
+
+#include <emscripten.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/commands.h"
+#include "app/key_script.h"
+#include "app/legend.h"
+#include "app/life3d.h"
+#include "app/program.h"
+#include "base/clock.h"
+#include "console/console.h"
+#include "console/keys.h"
+#include "console/terminal_keys.h"
+#include "draw/surface.h"
+
+namespace {
+
+using namespace life3d;
+
+constexpr int32_t kConsoleColumns = 22;
+constexpr int32_t kConsoleRows = 16;
+constexpr int32_t kMaxSide = 16384;  // the headless tool's limit too
+
+// What life3d_start and life3d_run tell the page.
+constexpr int kStarted = 0;
+constexpr int kBadKeys = 1;
+constexpr int kBadSize = 2;
+constexpr int kBusy = 3;
+constexpr int kEndedByEsc = 1;
+constexpr int kPassesDone = 2;
+
+// Keys read in a run with the pass that read them, so the page can give the
+// run as a link that replays it. Fixed, so a pass never allocates; a run
+// with more keys has no link.
+constexpr size_t kKeyLogCapacity = 4096;
+struct LoggedKey {
+  long pass = 0;  // 1 for the first loop pass
+  std::array<char, 2> bytes{};
+  uint8_t size = 0;
+};
+
+struct WebRun {
+  std::unique_ptr<Life3D> app;
+  std::unique_ptr<GraphicsWindow> window;
+  std::vector<uint8_t> rgba;        // the last frame as the canvas takes it: R, G, B, A
+  std::vector<std::string> script;  // ?keys=, one per pass before any typed key
+  size_t nextScripted = 0;
+  long passLimit = -1;  // ?passes=; negative: until Esc
+  long passesDone = 0;
+  double passStart = 0;  // milliseconds, emscripten_get_now
+  double seconds = 0;    // the seed
+  std::array<LoggedKey, kKeyLogCapacity> keyLog;
+  size_t keyLogSize = 0;
+  bool keyLogFull = false;
+  bool running = false;  // life3d_run is between passes or in a pause
+  std::string text;      // the last text handed to the page
+};
+
+WebRun& TheRun() {
+  static WebRun run;
+  return run;
+}
+
+// The canvas wants bytes R, G, B, A; the image holds 0x00RRGGBB words.
+EM_JS(void, ShowFrameOnPage, (const uint8_t* rgba, int width, int height), {
+  if (Module["onFrame"]) Module["onFrame"](rgba, width, height);
+});
+
+void PresentToPage(DrawingSurface& surface, void* context) {
+  auto& run = *static_cast<WebRun*>(context);
+  const std::vector<uint32_t>& image = surface.image;
+  uint8_t* out = run.rgba.data();
+  for (const uint32_t pixel : image) {
+    out[0] = static_cast<uint8_t>(pixel >> 16);
+    out[1] = static_cast<uint8_t>(pixel >> 8);
+    out[2] = static_cast<uint8_t>(pixel);
+    out[3] = 0xFF;
+    out += 4;
+  }
+  ShowFrameOnPage(run.rgba.data(), surface.width, surface.height);
+}
+
+// The scripted keys first, one per pass, then what the page typed.
+std::string ReadPageKey(void* context) {
+  auto& run = *static_cast<WebRun*>(context);
+  std::string key =
+      run.nextScripted < run.script.size() ? run.script[run.nextScripted++] : ReadKey();
+  if (!key.empty() && key.size() <= 2) {
+    if (run.keyLogSize < kKeyLogCapacity) {
+      LoggedKey& entry = run.keyLog[run.keyLogSize++];
+      entry.pass = run.passesDone + 1;
+      entry.size = static_cast<uint8_t>(key.size());
+      std::copy(key.begin(), key.end(), entry.bytes.begin());
+    } else {
+      run.keyLogFull = true;
+    }
+  }
+  return key;
+}
+
+// The pause runs from the start of the pass, as the desktop's does while its
+// worker rebuilds the scene: the key is read 10 ms after the generation, or
+// once the rebuild is done when that takes longer. It always gives the
+// browser its turn, so a slow pass cannot starve the page.
+void PauseOnPage(int32_t milliseconds) {
+  const double left = TheRun().passStart + milliseconds - emscripten_get_now();
+  emscripten_sleep(static_cast<unsigned>(std::max(0.0, std::ceil(left))));
+}
+
+}  // namespace
+
+extern "C" {
+
+// A new run: seeded from `seconds` (negative: the time of day), for a
+// desktop of width x height, the first frame shown. `keys` in the notation
+// of life3d-render's --keys; `passLimit` negative for a run until Esc.
+// 0 when started, 1 for keys not in the notation, 2 for a size out of
+// 1..16384 or a picture the browser has no memory for, 3 while a run goes
+// on (its pass holds the program's state).
+EMSCRIPTEN_KEEPALIVE int life3d_start(double seconds, int width, int height, const char* keys,
+                                      double passLimit) {
+  WebRun& run = TheRun();
+  if (run.running) return kBusy;
+  std::vector<std::string> script;
+  if (!ParseKeyScript(keys, script)) return kBadKeys;
+  if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return kBadSize;
+  run.window.reset(CreateOffscreenWindow(width, height));
+  if (!run.window) return kBadSize;
+  run.rgba.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, 0);
+  run.script = std::move(script);
+  run.nextScripted = 0;
+  run.passLimit = passLimit < 0 ? -1 : static_cast<long>(passLimit);
+  run.passesDone = 0;
+  run.keyLogSize = 0;
+  run.keyLogFull = false;
+  run.seconds = seconds < 0 ? TimeOfDaySeconds() : seconds;
+  ClearKeys();
+
+  run.app = std::make_unique<Life3D>();
+  StartUp(*run.app, run.seconds, width, height);
+  run.window->surface.present = PresentToPage;
+  run.window->surface.presentContext = &run;
+  run.app->SceneWindow = run.window.get();
+  DrawSceneFrame(*run.app);
+  SetConsoleSize(kConsoleColumns, kConsoleRows);
+  PrintHelpPanel();
+  return kStarted;
+}
+
+// The run's passes until Esc (1) or the pass limit (2); 3 when there is no
+// run or it goes on already. Awaited by the page: every pass sleeps in its
+// pause.
+EMSCRIPTEN_KEEPALIVE int life3d_run() {
+  WebRun& run = TheRun();
+  if (!run.app || run.running) return kBusy;
+  const PassIo io{PauseOnPage, ReadPageKey, &run, nullptr};
+  run.running = true;
+  int end = kPassesDone;
+  while (run.passLimit < 0 || run.passesDone < run.passLimit) {
+    run.passStart = emscripten_get_now();
+    if (RunPass(*run.app, io)) {
+      end = kEndedByEsc;
+      break;
+    }
+    ++run.passesDone;
+  }
+  run.running = false;
+  return end;
+}
+
+// One key text from the page: `first`, then `second` unless it is negative.
+EMSCRIPTEN_KEEPALIVE void life3d_push_key(int first, int second) {
+  std::string key(1, static_cast<char>(first));
+  if (second >= 0) key.push_back(static_cast<char>(second));
+  PushKey(key);
+}
+
+EMSCRIPTEN_KEEPALIVE double life3d_seed() {
+  return TheRun().seconds;
+}
+EMSCRIPTEN_KEEPALIVE double life3d_passes() {
+  return static_cast<double>(TheRun().passesDone);
+}
+
+// The run so far in the notation of ?keys=: a blank for each pass that read
+// no key; empty when more keys came than the log holds.
+EMSCRIPTEN_KEEPALIVE const char* life3d_key_script() {
+  WebRun& run = TheRun();
+  std::vector<std::string> keys;
+  if (!run.keyLogFull && run.keyLogSize > 0) {
+    keys.resize(static_cast<size_t>(run.keyLog[run.keyLogSize - 1].pass));
+    for (size_t k = 0; k < run.keyLogSize; ++k) {
+      const LoggedKey& entry = run.keyLog[k];
+      keys[static_cast<size_t>(entry.pass - 1)].assign(entry.bytes.data(), entry.size);
+    }
+  }
+  run.text = FormatKeyScript(keys);
+  return run.text.c_str();
+}
+EMSCRIPTEN_KEEPALIVE int life3d_key_script_complete() {
+  return TheRun().keyLogFull ? 0 : 1;
+}
+
+// The frame: width x height pixels, 4 bytes each.
+EMSCRIPTEN_KEEPALIVE const uint8_t* life3d_frame() {
+  return TheRun().rgba.data();
+}
+
+// The console's cells: columns x rows, row-major, two bytes each (the code
+// page 437 byte, then the attribute: background << 4 | foreground). The
+// version changes with every change to them.
+EMSCRIPTEN_KEEPALIVE const ConsoleCell* life3d_console_cells() {
+  return TheConsole().screen.cells.data();
+}
+EMSCRIPTEN_KEEPALIVE int life3d_console_columns() {
+  return TheConsole().screen.columns;
+}
+EMSCRIPTEN_KEEPALIVE int life3d_console_rows() {
+  return TheConsole().screen.rows;
+}
+EMSCRIPTEN_KEEPALIVE unsigned life3d_console_version() {
+  return TheConsole().screen.version;
+}
+
+// The legend's lines: the swatch's box color (red + 256 green + 65536 blue,
+// or -1 for none) and the text.
+EMSCRIPTEN_KEEPALIVE int life3d_legend_lines() {
+  return static_cast<int>(kLegend.size());
+}
+EMSCRIPTEN_KEEPALIVE int life3d_legend_swatch(int line) {
+  return line >= 0 && line < life3d_legend_lines() ? kLegend[static_cast<size_t>(line)].swatch
+                                                   : kNoSwatch;
+}
+EMSCRIPTEN_KEEPALIVE const char* life3d_legend_text(int line) {
+  WebRun& run = TheRun();
+  run.text = line >= 0 && line < life3d_legend_lines() ? kLegend[static_cast<size_t>(line)].text
+                                                       : std::string_view();
+  return run.text.c_str();
+}
+
+// Code page 437: the glyph of a byte as UTF-8, and the byte of a character
+// (0 or less when the code page has none).
+EMSCRIPTEN_KEEPALIVE const char* life3d_cp437_glyph(int byte) {
+  WebRun& run = TheRun();
+  run.text = Cp437Glyph(static_cast<uint8_t>(byte));
+  return run.text.c_str();
+}
+EMSCRIPTEN_KEEPALIVE int life3d_cp437_byte(int codePoint) {
+  return Cp437Byte(static_cast<char32_t>(codePoint));
+}
+
+}  // extern "C"
