@@ -47,8 +47,10 @@ constexpr int kPassesDone = 2;
 
 // Keys read in a run with the pass that read them, so the page can give the
 // run as a link that replays it. Fixed, so a pass never allocates; a run
-// with more keys has no link.
+// with more keys, or a key later than the last pass a link of reasonable
+// length can spell out (a blank for each pass), has no link.
 constexpr size_t kKeyLogCapacity = 4096;
+constexpr long kScriptPassesMax = 20000;
 struct LoggedKey {
   long pass = 0;  // 1 for the first loop pass
   std::array<char, 2> bytes{};
@@ -67,7 +69,7 @@ struct WebRun {
   double seconds = 0;    // the seed
   std::array<LoggedKey, kKeyLogCapacity> keyLog;
   size_t keyLogSize = 0;
-  bool keyLogFull = false;
+  bool keyLogLost = false;
   bool running = false;  // life3d_run is between passes or in a pause
   std::string text;      // the last text handed to the page
 };
@@ -101,18 +103,22 @@ std::string ReadPageKey(void* context) {
   auto& run = *static_cast<WebRun*>(context);
   std::string key =
       run.nextScripted < run.script.size() ? run.script[run.nextScripted++] : ReadKey();
-  if (!key.empty() && key.size() <= 2) {
-    if (run.keyLogSize < kKeyLogCapacity) {
-      LoggedKey& entry = run.keyLog[run.keyLogSize++];
-      entry.pass = run.passesDone + 1;
-      entry.size = static_cast<uint8_t>(key.size());
-      std::copy(key.begin(), key.end(), entry.bytes.begin());
-    } else {
-      run.keyLogFull = true;
-    }
+  if (key.empty() || key.size() > 2) return key;
+  if (run.keyLogSize < kKeyLogCapacity && run.passesDone < kScriptPassesMax) {
+    LoggedKey& entry = run.keyLog[run.keyLogSize++];
+    entry.pass = run.passesDone + 1;
+    entry.size = static_cast<uint8_t>(key.size());
+    std::copy(key.begin(), key.end(), entry.bytes.begin());
+  } else {
+    run.keyLogLost = true;
   }
   return key;
 }
+
+// RunPass is called through this pointer so that it stays a function of its
+// own under any optimisation: Asyncify rewrites it by its name (see
+// web/CMakeLists.txt), which an inlined copy would not have.
+bool (*const volatile gRunPass)(Life3D&, const PassIo&) = RunPass;
 
 // The pause runs from the start of the pass, as the desktop's does while its
 // worker rebuilds the scene: the key is read 10 ms after the generation, or
@@ -148,7 +154,7 @@ EMSCRIPTEN_KEEPALIVE int life3d_start(double seconds, int width, int height, con
   run.passLimit = passLimit < 0 ? -1 : static_cast<long>(passLimit);
   run.passesDone = 0;
   run.keyLogSize = 0;
-  run.keyLogFull = false;
+  run.keyLogLost = false;
   run.seconds = seconds < 0 ? TimeOfDaySeconds() : seconds;
   ClearKeys();
 
@@ -174,7 +180,7 @@ EMSCRIPTEN_KEEPALIVE int life3d_run() {
   int end = kPassesDone;
   while (run.passLimit < 0 || run.passesDone < run.passLimit) {
     run.passStart = emscripten_get_now();
-    if (RunPass(*run.app, io)) {
+    if (gRunPass(*run.app, io)) {
       end = kEndedByEsc;
       break;
     }
@@ -199,11 +205,11 @@ EMSCRIPTEN_KEEPALIVE double life3d_passes() {
 }
 
 // The run so far in the notation of ?keys=: a blank for each pass that read
-// no key; empty when more keys came than the log holds.
+// no key; empty when the log could not keep them all.
 EMSCRIPTEN_KEEPALIVE const char* life3d_key_script() {
   WebRun& run = TheRun();
   std::vector<std::string> keys;
-  if (!run.keyLogFull && run.keyLogSize > 0) {
+  if (!run.keyLogLost && run.keyLogSize > 0) {
     keys.resize(static_cast<size_t>(run.keyLog[run.keyLogSize - 1].pass));
     for (size_t k = 0; k < run.keyLogSize; ++k) {
       const LoggedKey& entry = run.keyLog[k];
@@ -214,7 +220,7 @@ EMSCRIPTEN_KEEPALIVE const char* life3d_key_script() {
   return run.text.c_str();
 }
 EMSCRIPTEN_KEEPALIVE int life3d_key_script_complete() {
-  return TheRun().keyLogFull ? 0 : 1;
+  return TheRun().keyLogLost ? 0 : 1;
 }
 
 // The frame: width x height pixels, 4 bytes each.
@@ -263,6 +269,11 @@ EMSCRIPTEN_KEEPALIVE const char* life3d_cp437_glyph(int byte) {
 }
 EMSCRIPTEN_KEEPALIVE int life3d_cp437_byte(int codePoint) {
   return Cp437Byte(static_cast<char32_t>(codePoint));
+}
+// The PC scan code of the key that carries an ASCII letter, 0 for others:
+// Alt+letter is the key text 0 + this code.
+EMSCRIPTEN_KEEPALIVE int life3d_letter_scan_code(int letter) {
+  return letter > 0 && letter < 128 ? LetterScanCode(static_cast<char>(letter)) : 0;
 }
 
 }  // extern "C"
