@@ -60,7 +60,8 @@ struct LoggedKey {
 struct WebRun {
   std::unique_ptr<Life3D> app;
   std::unique_ptr<GraphicsWindow> window;
-  std::vector<uint8_t> rgba;        // the last frame as the canvas takes it: R, G, B, A
+  std::vector<uint32_t> rgba;       // the last frame shown, as the canvas takes it: R, G, B, A
+  bool framePending = false;        // the image holds a frame not shown yet
   std::vector<std::string> script;  // ?keys=, one per pass before any typed key
   size_t nextScripted = 0;
   long passLimit = -1;  // ?passes=; negative: until Esc
@@ -80,21 +81,27 @@ WebRun& TheRun() {
 }
 
 // The canvas wants bytes R, G, B, A; the image holds 0x00RRGGBB words.
-EM_JS(void, ShowFrameOnPage, (const uint8_t* rgba, int width, int height), {
+EM_JS(void, ShowFrameOnPage, (const uint32_t* rgba, int width, int height), {
   if (Module["onFrame"]) Module["onFrame"](rgba, width, height);
 });
 
-void PresentToPage(DrawingSurface& surface, void* context) {
-  auto& run = *static_cast<WebRun*>(context);
-  const std::vector<uint32_t>& image = surface.image;
-  uint8_t* out = run.rgba.data();
-  for (const uint32_t pixel : image) {
-    out[0] = static_cast<uint8_t>(pixel >> 16);
-    out[1] = static_cast<uint8_t>(pixel >> 8);
-    out[2] = static_cast<uint8_t>(pixel);
-    out[3] = 0xFF;
-    out += 4;
-  }
+// A finished frame waits in the image until the next pause (or the end of
+// the run) puts it onto the canvas: the browser shows the canvas only once
+// the pass gives it its turn, in the pause, so the frame is seen no later,
+// and the copy falls within the pause's 10 ms as the desktop's hand-over to
+// its window thread does. Nothing draws into the image before then.
+void PresentToPage(DrawingSurface&, void* context) {
+  static_cast<WebRun*>(context)->framePending = true;
+}
+
+void ShowPendingFrame(WebRun& run) {
+  if (!run.framePending) return;
+  run.framePending = false;
+  const DrawingSurface& surface = run.window->surface;
+  uint32_t* out = run.rgba.data();
+  // Little-endian words: R in the low byte, opaque alpha in the high one.
+  for (const uint32_t pixel : surface.image)
+    *out++ = 0xFF000000u | (pixel & 0x0000FF00u) | (pixel >> 16 & 0xFFu) | (pixel & 0xFFu) << 16;
   ShowFrameOnPage(run.rgba.data(), surface.width, surface.height);
 }
 
@@ -125,7 +132,9 @@ bool (*const volatile gRunPass)(Life3D&, const PassIo&) = RunPass;
 // once the rebuild is done when that takes longer. It always gives the
 // browser its turn, so a slow pass cannot starve the page.
 void PauseOnPage(int32_t milliseconds) {
-  const double left = TheRun().passStart + milliseconds - emscripten_get_now();
+  WebRun& run = TheRun();
+  ShowPendingFrame(run);
+  const double left = run.passStart + milliseconds - emscripten_get_now();
   emscripten_sleep(static_cast<unsigned>(std::max(0.0, std::ceil(left))));
 }
 
@@ -148,7 +157,7 @@ EMSCRIPTEN_KEEPALIVE int life3d_start(double seconds, int width, int height, con
   if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return kBadSize;
   run.window.reset(CreateOffscreenWindow(width, height));
   if (!run.window) return kBadSize;
-  run.rgba.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, 0);
+  run.rgba.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
   run.script = std::move(script);
   run.nextScripted = 0;
   run.passLimit = passLimit < 0 ? -1 : static_cast<long>(passLimit);
@@ -166,6 +175,7 @@ EMSCRIPTEN_KEEPALIVE int life3d_start(double seconds, int width, int height, con
   DrawSceneFrame(*run.app);
   SetConsoleSize(kConsoleColumns, kConsoleRows);
   PrintHelpPanel();
+  ShowPendingFrame(run);
   return kStarted;
 }
 
@@ -186,6 +196,7 @@ EMSCRIPTEN_KEEPALIVE int life3d_run() {
     }
     ++run.passesDone;
   }
+  ShowPendingFrame(run);
   run.running = false;
   return end;
 }
@@ -221,11 +232,6 @@ EMSCRIPTEN_KEEPALIVE const char* life3d_key_script() {
 }
 EMSCRIPTEN_KEEPALIVE int life3d_key_script_complete() {
   return TheRun().keyLogLost ? 0 : 1;
-}
-
-// The frame: width x height pixels, 4 bytes each.
-EMSCRIPTEN_KEEPALIVE const uint8_t* life3d_frame() {
-  return TheRun().rgba.data();
 }
 
 // The console's cells: columns x rows, row-major, two bytes each (the code

@@ -122,6 +122,7 @@ export async function startBrowser(width, height) {
   const resize = (w, h) => call('POST', '/window/rect', { width: w + extraWidth, height: h + extraHeight });
   await resize(width, height);
   return {
+    profile,  // the browser's own folder: its processes name it on their command lines
     resize,
     open: (url) => call('POST', '/url', { url }),
     // Runs `source` in every page opened after this, before the page's own scripts.
