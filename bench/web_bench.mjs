@@ -34,16 +34,19 @@ if (sizes.some(([w, h]) => !(w > 0 && h > 0)) || !(Number(options.seconds) > 0))
 }
 
 // Nanoseconds on the CPU of the browser's processes (those whose command
-// line names its profile folder): the page's main thread, and all threads.
+// line names its profile folder): the page's main thread (the renderer
+// process's first thread, where the page's JavaScript and WebAssembly run),
+// and all threads of all of them.
 function cpuTimes(profile) {
   let page = 0, all = 0;
   for (const pid of fs.readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
     try {
-      if (!fs.readFileSync(`/proc/${pid}/cmdline`, 'latin1').includes(profile)) continue;
+      const command = fs.readFileSync(`/proc/${pid}/cmdline`, 'latin1');
+      if (!command.includes(profile)) continue;
       for (const tid of fs.readdirSync(`/proc/${pid}/task`)) {
         const ns = Number(fs.readFileSync(`/proc/${pid}/task/${tid}/schedstat`, 'latin1').split(' ')[0]);
         all += ns;
-        if (fs.readFileSync(`/proc/${pid}/task/${tid}/comm`, 'latin1').trim() === 'CrRendererMain') page += ns;
+        if (tid === pid && command.includes('--type=renderer')) page += ns;
       }
     } catch {
       // A process or thread that ended meanwhile.

@@ -123,7 +123,10 @@ try {
   }
   await browser.open(pathToFileURL(path.resolve(site, 'index.html')).href);
   check((await browser.run(message)).includes('web server'), `from a file: ${await browser.run(message)}`);
-  // A browser without WebAssembly, or with it turned off.
+  // A browser whose WebAssembly has no SIMD, and one without WebAssembly.
+  await browser.beforeEachPage('WebAssembly.validate = () => false;');
+  await browser.open(server.origin + '/');
+  check((await browser.run(message)).includes('SIMD'), `without SIMD: ${await browser.run(message)}`);
   await browser.beforeEachPage('delete globalThis.WebAssembly;');
   await browser.open(server.origin + '/');
   check((await browser.run(message)).includes('WebAssembly'),
