@@ -142,12 +142,12 @@ void PauseOnPage(int32_t milliseconds) {
 
 extern "C" {
 
-// A new run: seeded from `seconds` (negative: the time of day), for a
-// desktop of width x height, the first frame shown. `keys` in the notation
-// of life3d-render's --keys; `passLimit` negative for a run until Esc.
-// 0 when started, 1 for keys not in the notation, 2 for a size out of
-// 1..16384 or a picture the browser has no memory for, 3 while a run goes
-// on (its pass holds the program's state).
+// A new run: seeded from `seconds` (outside 0 <= seconds < 86400: the time
+// of day), for a desktop of width x height, the first frame shown. `keys` in
+// the notation of life3d-render's --keys; `passLimit` negative for a run
+// until Esc. 0 when started, 1 for keys not in the notation, 2 for a size out
+// of 1..16384 or a picture the browser has no memory for (no run then), 3
+// while a run goes on (its pass holds the program's state).
 EMSCRIPTEN_KEEPALIVE int life3d_start(double seconds, int width, int height, const char* keys,
                                       double passLimit) {
   WebRun& run = TheRun();
@@ -155,16 +155,18 @@ EMSCRIPTEN_KEEPALIVE int life3d_start(double seconds, int width, int height, con
   std::vector<std::string> script;
   if (!ParseKeyScript(keys, script)) return kBadKeys;
   if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return kBadSize;
+  run.app.reset();
   run.window.reset(CreateOffscreenWindow(width, height));
   if (!run.window) return kBadSize;
   run.rgba.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+  run.framePending = false;
   run.script = std::move(script);
   run.nextScripted = 0;
-  run.passLimit = passLimit < 0 ? -1 : static_cast<long>(passLimit);
+  run.passLimit = passLimit >= 0 ? static_cast<long>(std::min(passLimit, 1e9)) : -1;
   run.passesDone = 0;
   run.keyLogSize = 0;
   run.keyLogLost = false;
-  run.seconds = seconds < 0 ? TimeOfDaySeconds() : seconds;
+  run.seconds = seconds >= 0 && seconds < 86400 ? seconds : TimeOfDaySeconds();
   ClearKeys();
 
   run.app = std::make_unique<Life3D>();
