@@ -10,19 +10,26 @@
 // the first size, with the ground, after the warm-up.
 import fs from 'node:fs';
 import path from 'node:path';
-import { fileURLToPath } from 'node:url';
+import {fileURLToPath} from 'node:url';
 
-import { serve, sleep, startBrowser } from '../tests/web/support.mjs';
+import {serve, sleep, startBrowser} from '../tests/web/support.mjs';
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..');
-const options = { site: path.join(root, 'build-web/web/site'), sizes: '1280x720,1920x1080',
-                  seed: '43200.25', seconds: '8', warmup: '2', screenshot: '' };
+const options = {
+  site: path.join(root, 'build-web/web/site'),
+  sizes: '1280x720,1920x1080',
+  seed: '43200.25',
+  seconds: '8',
+  warmup: '2',
+  screenshot: ''
+};
 const args = process.argv.slice(2);
 while (args.length) {
   const name = args.shift().replace(/^--/, '');
   if (!(name in options) || !args.length) {
-    console.error('usage: node bench/web_bench.mjs [--site DIR] [--sizes WxH,...] [--seed S] ' +
-                  '[--seconds S] [--warmup S] [--screenshot FILE]');
+    console.error(
+        'usage: node bench/web_bench.mjs [--site DIR] [--sizes WxH,...] [--seed S] ' +
+        '[--seconds S] [--warmup S] [--screenshot FILE]');
     process.exit(2);
   }
   options[name] = args.shift();
@@ -44,7 +51,8 @@ function cpuTimes(profile) {
       const command = fs.readFileSync(`/proc/${pid}/cmdline`, 'latin1');
       if (!command.includes(profile)) continue;
       for (const tid of fs.readdirSync(`/proc/${pid}/task`)) {
-        const ns = Number(fs.readFileSync(`/proc/${pid}/task/${tid}/schedstat`, 'latin1').split(' ')[0]);
+        const ns =
+            Number(fs.readFileSync(`/proc/${pid}/task/${tid}/schedstat`, 'latin1').split(' ')[0]);
         all += ns;
         if (tid === pid && command.includes('--type=renderer')) page += ns;
       }
@@ -52,7 +60,7 @@ function cpuTimes(profile) {
       // A process or thread that ended meanwhile.
     }
   }
-  return { page, all };
+  return {page, all};
 }
 
 // Passes per second over `seconds` by the page's clock, and the CPU
@@ -65,13 +73,16 @@ async function measure(browser, seconds) {
   const [p1, t1] = await browser.run(count);
   const c1 = cpuTimes(browser.profile);
   const passes = p1 - p0;
-  return [passes / ((t1 - t0) / 1000), (c1.page - c0.page) / 1e6 / passes,
-          (c1.all - c0.all) / 1e6 / passes];
+  return [
+    passes / ((t1 - t0) / 1000), (c1.page - c0.page) / 1e6 / passes,
+    (c1.all - c0.all) / 1e6 / passes
+  ];
 }
 
 const server = await serve(options.site);
-console.log(`life3d web page, headless Chromium, seed ${options.seed}, ${options.seconds} s ` +
-            `after ${options.warmup} s`);
+console.log(
+    `life3d web page, headless Chromium, seed ${options.seed}, ${options.seconds} s ` +
+    `after ${options.warmup} s`);
 console.log('            passes/s  CPU ms per pass: page thread  whole browser');
 try {
   for (const [index, [width, height]] of sizes.entries()) {
@@ -84,8 +95,8 @@ try {
         fs.writeFileSync(options.screenshot, await browser.screenshot());
       }
       const line = (label, [rate, page, all]) => console.log(
-        `${label.padEnd(11)} ${rate.toFixed(1).padStart(15)} ${page.toFixed(2).padStart(10)} ` +
-        `${all.toFixed(2).padStart(8)}`);
+          `${label.padEnd(11)} ${rate.toFixed(1).padStart(15)} ${page.toFixed(2).padStart(10)} ` +
+          `${all.toFixed(2).padStart(8)}`);
       line(`${width}x${height}`, await measure(browser, Number(options.seconds)));
       await browser.type('q');
       await sleep(1000);

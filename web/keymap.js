@@ -6,6 +6,7 @@
 
 // PC keyboard scan codes (set 1) of the keys that give code 0 and a scan
 // code, by the key's place (event.code).
+// clang-format off
 const NAVIGATION_KEYS = {
   F1: 59, F2: 60, F3: 61, F4: 62, F5: 63, F6: 64, F7: 65, F8: 66, F9: 67, F10: 68,
   F11: 87, F12: 88,
@@ -18,8 +19,14 @@ const KEYPAD_KEYS = {
   Numpad7: 71, Numpad8: 72, Numpad9: 73, Numpad4: 75, Numpad5: 76, Numpad6: 77,
   Numpad1: 79, Numpad2: 80, Numpad3: 81, Numpad0: 82, NumpadDecimal: 83,
 };
+// clang-format on
 // Control keys that type no character of their own, by event.key.
-const CONTROL_KEYS = { Escape: 27, Enter: 13, Tab: 9, Backspace: 8 };
+const CONTROL_KEYS = {
+  Escape: 27,
+  Enter: 13,
+  Tab: 9,
+  Backspace: 8
+};
 
 function isCharacter(key) {
   return typeof key === 'string' && key.length > 0 && [...key].length === 1;
@@ -33,13 +40,15 @@ function isCharacter(key) {
 // codes (letterScanCode), from the program itself.
 export function keyTextOf(event, core) {
   if (event.isComposing) return null;
-  const altGraph = typeof event.getModifierState === 'function' && event.getModifierState('AltGraph');
+  const altGraph =
+      typeof event.getModifierState === 'function' && event.getModifierState('AltGraph');
   const shortcut = (event.ctrlKey || event.altKey || event.metaKey) && !altGraph;
-  const text = (bytes) => ({ bytes, take: !shortcut });
+  const text = (bytes) => ({bytes, take: !shortcut});
   if (event.code in NAVIGATION_KEYS) {
-    return { bytes: [0, NAVIGATION_KEYS[event.code]], take: !shortcut && !/^F\d/.test(event.code) };
+    return {bytes: [0, NAVIGATION_KEYS[event.code]], take: !shortcut && !/^F\d/.test(event.code)};
   }
-  if (event.code in KEYPAD_KEYS && !isCharacter(event.key)) return text([0, KEYPAD_KEYS[event.code]]);
+  if (event.code in KEYPAD_KEYS && !isCharacter(event.key))
+    return text([0, KEYPAD_KEYS[event.code]]);
   if (event.key in CONTROL_KEYS) return text([CONTROL_KEYS[event.key]]);
   // Alt picks the key by its place; AltGr is no Alt: its characters are typed.
   if (event.altKey && !altGraph) {

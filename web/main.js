@@ -7,8 +7,8 @@
 // life3d-render's --seed), ?keys=TEXT (one key per pass, in --keys notation,
 // URL-encoded; a + is a plus here, not a blank) and ?passes=N (the run stops
 // after N passes).
+import {keyTextOf} from './keymap.js';
 import createLife3D from './life3d.js';
-import { keyTextOf } from './keymap.js';
 
 const CONSOLE_X = 0;  // picture pixels of the console's top-left corner
 const CONSOLE_Y = 40;
@@ -18,17 +18,31 @@ const LEGEND_ATTR = 0x07;
 const FONT = '14px "DejaVu Sans Mono", "Liberation Mono", Menlo, Consolas, monospace';
 // Console colors by attribute nibble, as a PC text screen shows them.
 const TEXT_COLORS = [
-  '#000000', '#000080', '#008000', '#008080', '#800000', '#800080', '#808000', '#c0c0c0',
-  '#808080', '#0000ff', '#00ff00', '#00ffff', '#ff0000', '#ff00ff', '#ffff00', '#ffffff',
+  '#000000',
+  '#000080',
+  '#008000',
+  '#008080',
+  '#800000',
+  '#800080',
+  '#808000',
+  '#c0c0c0',
+  '#808080',
+  '#0000ff',
+  '#00ff00',
+  '#00ffff',
+  '#ff0000',
+  '#ff00ff',
+  '#ffff00',
+  '#ffffff',
 ];
 const MAX_SIDE = 16384;
 const MAX_PASSES = 100000000;
 const END_BY_ESC = 1;
 const START_ERRORS = {
   1: 'The keys of ?keys= are not in the notation: bytes as themselves, \\e for Esc, \\xHH, ' +
-     '\\\\ for a backslash, \\0 and a key for a two-byte key.',
+      '\\\\ for a backslash, \\0 and a key for a two-byte key.',
   2: 'This browser could not give life3d the memory for a picture of the window\'s size: ' +
-     'make the window smaller and reload the page.',
+      'make the window smaller and reload the page.',
   3: 'A run is going on already.',
 };
 
@@ -41,7 +55,12 @@ const actions = document.getElementById('actions');
 // What the page is doing, for people and for tests: starting, running,
 // ended or failed; and the run's numbers.
 const page = {
-  state: 'starting', width: 0, height: 0, seed: '', passes: () => 0, link: '',
+  state: 'starting',
+  width: 0,
+  height: 0,
+  seed: '',
+  passes: () => 0,
+  link: '',
 };
 window.life3d = page;
 
@@ -80,10 +99,14 @@ function fail(text) {
   say(text, button('Reload', () => location.reload()));
 }
 
-window.addEventListener('error', (event) =>
-  fail(`life3d stopped because of an error (${event.message}). Reload the page to start again.`));
-window.addEventListener('unhandledrejection', (event) =>
-  fail(`life3d stopped because of an error (${event.reason}). Reload the page to start again.`));
+window.addEventListener(
+    'error',
+    (event) => fail(
+        `life3d stopped because of an error (${event.message}). Reload the page to start again.`));
+window.addEventListener(
+    'unhandledrejection',
+    (event) => fail(
+        `life3d stopped because of an error (${event.reason}). Reload the page to start again.`));
 
 // ?seed=, ?keys= and ?passes= as given (a value is URL-decoded, and a + stays
 // a + so that the zoom key can be written plainly); throws with the sentence
@@ -104,15 +127,17 @@ function readParameters(search) {
   }
   const seed = given.seed;
   if (seed !== undefined && !(/^\d+(\.\d+)?$/.test(seed) && Number(seed) < 86400)) {
-    throw new Error(`?seed= wants the seconds since midnight that seed the board, from 0 to ` +
-                    `below 86400 (12:00:00.250 is 43200.25), not "${seed}".`);
+    throw new Error(
+        `?seed= wants the seconds since midnight that seed the board, from 0 to ` +
+        `below 86400 (12:00:00.250 is 43200.25), not "${seed}".`);
   }
   const passes = given.passes;
   if (passes !== undefined && !(/^\d+$/.test(passes) && Number(passes) <= MAX_PASSES)) {
-    throw new Error(`?passes= wants a whole number of passes from 0 to ${MAX_PASSES}, ` +
-                    `not "${passes}".`);
+    throw new Error(
+        `?passes= wants a whole number of passes from 0 to ${MAX_PASSES}, ` +
+        `not "${passes}".`);
   }
-  return { seed, keys: given.keys ?? '', passes };
+  return {seed, keys: given.keys ?? '', passes};
 }
 
 // The console's cells and the legend below them, drawn again whenever the
@@ -122,8 +147,10 @@ function makePanelPainter(life3d) {
   for (let b = 0; b < 256; ++b) glyphs.push(life3d.UTF8ToString(life3d._life3d_cp437_glyph(b)));
   const legend = [];
   for (let k = 0; k < life3d._life3d_legend_lines(); ++k) {
-    legend.push({ swatch: life3d._life3d_legend_swatch(k),
-                  text: life3d.UTF8ToString(life3d._life3d_legend_text(k)) });
+    legend.push({
+      swatch: life3d._life3d_legend_swatch(k),
+      text: life3d.UTF8ToString(life3d._life3d_legend_text(k))
+    });
   }
   let shownVersion = -1;
 
@@ -161,7 +188,8 @@ function makePanelPainter(life3d) {
     for (let row = 0; row < rows; ++row) {
       for (let column = 0; column < columns; ++column) {
         const at = 2 * (row * columns + column);
-        cell(CONSOLE_X + column * cellWidth, CONSOLE_Y + row * cellHeight, cells[at], cells[at + 1]);
+        cell(
+            CONSOLE_X + column * cellWidth, CONSOLE_Y + row * cellHeight, cells[at], cells[at + 1]);
       }
     }
     // Below the cells, apart from them by half a row; a line with a swatch
@@ -173,8 +201,8 @@ function makePanelPainter(life3d) {
       const y = top + row * cellHeight;
       let column = 0;
       if (line.swatch >= 0) {
-        const side = Math.max(1, Math.min(Math.floor(LEGEND_INDENT * cellWidth * 3 / 4),
-                                          cellHeight - 4));
+        const side =
+            Math.max(1, Math.min(Math.floor(LEGEND_INDENT * cellWidth * 3 / 4), cellHeight - 4));
         const red = line.swatch & 0xff, green = (line.swatch >> 8) & 0xff;
         const blue = (line.swatch >> 16) & 0xff;
         ctx.fillStyle = `rgb(${red}, ${green}, ${blue})`;
@@ -188,7 +216,9 @@ function makePanelPainter(life3d) {
     });
   };
   // A canvas given its size again is blank: the next frame draws the panel.
-  paintPanel.forget = () => { shownVersion = -1; };
+  paintPanel.forget = () => {
+    shownVersion = -1;
+  };
   return paintPanel;
 }
 
@@ -226,13 +256,14 @@ async function main() {
     letterScanCode: (letter) => life3d._life3d_letter_scan_code(letter),
   };
   const paintPanel = makePanelPainter(life3d);
-  const ctx = picture.getContext('2d', { alpha: false });
+  const ctx = picture.getContext('2d', {alpha: false});
   let frame = null;  // an ImageData over the program's frame, made again when memory grows
 
   life3d.onFrame = (pointer, width, height) => {
     const bytes = width * height * 4;
     if (!frame || frame.data.buffer !== life3d.HEAPU8.buffer || frame.data.byteOffset !== pointer) {
-      frame = new ImageData(new Uint8ClampedArray(life3d.HEAPU8.buffer, pointer, bytes), width, height);
+      frame =
+          new ImageData(new Uint8ClampedArray(life3d.HEAPU8.buffer, pointer, bytes), width, height);
     }
     ctx.putImageData(frame, 0, 0);
     paintPanel();
@@ -268,24 +299,30 @@ async function main() {
           link('Start without parameters', location.pathname));
       return;
     }
-    Object.assign(page, { width, height, seed: String(life3d._life3d_seed()), link: '',
-                          passes: () => life3d._life3d_passes() });
+    Object.assign(page, {
+      width,
+      height,
+      seed: String(life3d._life3d_seed()),
+      link: '',
+      passes: () => life3d._life3d_passes()
+    });
     statusBox.hidden = true;
     setState('running');
-    const end = await life3d.ccall('life3d_run', 'number', [], [], { async: true });
+    const end = await life3d.ccall('life3d_run', 'number', [], [], {async: true});
     if (page.state !== 'running') return;
     page.link = runLink(life3d, parameters);
     setState('ended');
     const passes = life3d._life3d_passes();
     const choices = [button('Start again', startRun)];
     if (page.link) choices.push(link('This run as a link', page.link));
-    say(end === END_BY_ESC ? `The run has ended: Esc was pressed after ${passes} passes.`
-                           : `The run has stopped after ${passes} passes, as ?passes= asked.`,
+    say(end === END_BY_ESC ? `The run has ended: Esc was pressed after ${passes} passes.` :
+                             `The run has stopped after ${passes} passes, as ?passes= asked.`,
         ...choices);
   }
   await startRun();
 }
 
-main().catch((error) =>
-  fail(`life3d could not start (${error && error.message ? error.message : error}). ` +
-       'Reload the page to try again.'));
+main().catch(
+    (error) => fail(
+        `life3d could not start (${error && error.message ? error.message : error}). ` +
+        'Reload the page to try again.'));

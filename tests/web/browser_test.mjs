@@ -4,14 +4,14 @@
 // start; a resized window scales the picture; bad parameters, a page opened
 // from a file and a browser without WebAssembly each get their sentence.
 // Usage: node browser_test.mjs SITE_DIR LIFE3D_RENDER
-import { execFileSync } from 'node:child_process';
+import {execFileSync} from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { pathToFileURL } from 'node:url';
+import {pathToFileURL} from 'node:url';
 
-import { decodePng } from './png.mjs';
-import { serve, sleep, startBrowser } from './support.mjs';
+import {decodePng} from './png.mjs';
+import {serve, sleep, startBrowser} from './support.mjs';
 
 const [site, render] = process.argv.slice(2);
 if (!site || !render) {
@@ -30,8 +30,10 @@ function check(ok, what) {
 
 function toolFrame(seed, passes, keys) {
   const out = path.join(scratch, 'frame.png');
-  execFileSync(render, ['--seed', seed, '--passes', String(passes), '--size', `${WIDTH}x${HEIGHT}`,
-    '--keys', keys, '--out', out]);
+  execFileSync(render, [
+    '--seed', seed, '--passes', String(passes), '--size', `${WIDTH}x${HEIGHT}`, '--keys', keys,
+    '--out', out
+  ]);
   return decodePng(fs.readFileSync(out)).rgba;
 }
 
@@ -48,9 +50,10 @@ async function compareCanvas(browser, seed, passes, keys, what) {
   const tool = toolFrame(seed, passes, keys);
   let differ = 0;
   for (let p = 0; p < tool.length; p += 4) differ += page.readUInt32LE(p) !== tool.readUInt32LE(p);
-  check(page.length === tool.length && differ === 0,
-        `${what}: the canvas is life3d-render --seed ${seed} --passes ${passes} --keys '${keys}'` +
-        (differ ? ` (${differ} pixels differ)` : ''));
+  check(
+      page.length === tool.length && differ === 0,
+      `${what}: the canvas is life3d-render --seed ${seed} --passes ${passes} --keys '${keys}'` +
+          (differ ? ` (${differ} pixels differ)` : ''));
 }
 
 const state = 'return document.body.dataset.state';
@@ -63,14 +66,17 @@ try {
   // A reproducible run from the address: a + in ?keys= is the zoom key.
   await browser.open(`${server.origin}/?seed=43200.25&keys=XXq++z%20%5C0H-&passes=40`);
   await browser.until(ended, 30000, 'the scripted run to stop');
-  check(await browser.run('return life3d.passes()') === 40, 'the scripted run stopped after 40 passes');
+  check(
+      await browser.run('return life3d.passes()') === 40,
+      'the scripted run stopped after 40 passes');
   check((await browser.run(message)).includes('after 40 passes'), 'the page says so');
   await compareCanvas(browser, '43200.25', 40, 'XXq++z \\0H-', 'scripted run');
 
   // Keys typed into the page: one per pass, read in the order typed; Esc
   // ends the run before that pass's frame.
   await browser.open(`${server.origin}/?seed=1000`);
-  await browser.until('return life3d.state === "running" && life3d.passes() >= 10', 30000, 'passes');
+  await browser.until(
+      'return life3d.state === "running" && life3d.passes() >= 10', 30000, 'passes');
   await browser.type('XXq');
   await sleep(300);
   await browser.type('+');
@@ -83,8 +89,9 @@ try {
   check((await browser.run(message)).includes('Esc'), 'the page says Esc ended the run');
   const link = await browser.run('return life3d.link');
   const keys = decodeURIComponent(/[?&]keys=([^&]*)/.exec(link)?.[1] ?? '');
-  check(keys.replace(/ /g, '') === 'XXq+\\e' && keys.endsWith('\\e') &&
-        keys.length === passes + 2, `each typed key read in a pass of its own: '${keys.trim()}'`);
+  check(
+      keys.replace(/ /g, '') === 'XXq+\\e' && keys.endsWith('\\e') && keys.length === passes + 2,
+      `each typed key read in a pass of its own: '${keys.trim()}'`);
   await compareCanvas(browser, '1000', passes, keys, 'typed run (a turn, Quick, a zoom, Esc)');
 
   // The run's link replays it to the same picture.
@@ -106,35 +113,43 @@ try {
   await browser.resize(320, 320);
   await sleep(300);
   const box = await browser.run(`const c = document.getElementById('picture');
-    const [w, h] = getComputedStyle(c).objectFit === 'contain' ? [c.clientWidth, c.clientHeight] : [0, 0];
+    const contain = getComputedStyle(c).objectFit === 'contain';
+    const [w, h] = contain ? [c.clientWidth, c.clientHeight] : [0, 0];
     const scale = Math.min(w / c.width, h / c.height);
     return [c.width, c.height, Math.round(c.width * scale), Math.round(c.height * scale)]`);
-  check(box.join() === [WIDTH, HEIGHT, 320, 180].join(),
-        `the picture keeps ${WIDTH}x${HEIGHT} pixels and shows at 320x180: ${box}`);
+  check(
+      box.join() === [WIDTH, HEIGHT, 320, 180].join(),
+      `the picture keeps ${WIDTH}x${HEIGHT} pixels and shows at 320x180: ${box}`);
   await browser.resize(WIDTH, HEIGHT);
 
   // Failures say what to do.
-  for (const [query, words] of [['?seed=86400', '?seed='], ['?passes=1e3', '?passes='],
-                                ['?keys=%5Cq', 'notation'], ['?seed=1&seed=2', 'twice']]) {
+  for (const [query, words] of [
+           ['?seed=86400', '?seed='], ['?passes=1e3', '?passes='], ['?keys=%5Cq', 'notation'],
+           ['?seed=1&seed=2', 'twice']]) {
     await browser.open(`${server.origin}/${query}`);
     await browser.until('return document.body.dataset.state !== "starting"', 10000, query);
-    check(await browser.run(state) === 'failed' && (await browser.run(message)).includes(words),
-          `${query}: ${await browser.run(message)}`);
+    check(
+        await browser.run(state) === 'failed' && (await browser.run(message)).includes(words),
+        `${query}: ${await browser.run(message)}`);
   }
   await browser.open(pathToFileURL(path.resolve(site, 'index.html')).href);
-  check((await browser.run(message)).includes('web server'), `from a file: ${await browser.run(message)}`);
+  check(
+      (await browser.run(message)).includes('web server'),
+      `from a file: ${await browser.run(message)}`);
   // A browser whose WebAssembly has no SIMD, and one without WebAssembly.
   await browser.beforeEachPage('WebAssembly.validate = () => false;');
   await browser.open(server.origin + '/');
-  check((await browser.run(message)).includes('SIMD'), `without SIMD: ${await browser.run(message)}`);
+  check(
+      (await browser.run(message)).includes('SIMD'), `without SIMD: ${await browser.run(message)}`);
   await browser.beforeEachPage('delete globalThis.WebAssembly;');
   await browser.open(server.origin + '/');
-  check((await browser.run(message)).includes('WebAssembly'),
-        `without WebAssembly: ${await browser.run(message)}`);
+  check(
+      (await browser.run(message)).includes('WebAssembly'),
+      `without WebAssembly: ${await browser.run(message)}`);
 } finally {
   await browser.quit();
   await server.close();
-  fs.rmSync(scratch, { recursive: true, force: true });
+  fs.rmSync(scratch, {recursive: true, force: true});
 }
 console.log(failures ? `${failures} checks failed` : 'all checks passed');
 process.exit(failures ? 1 : 0);

@@ -11,9 +11,9 @@ if (!site) {
   console.error('usage: node keymap_test.mjs SITE_DIR');
   process.exit(2);
 }
-const { keyTextOf } = await import(path.resolve(site, 'keymap.js'));
-const { default: createLife3D } = await import(path.resolve(site, 'life3d.js'));
-const life3d = await createLife3D({ wasmBinary: fs.readFileSync(path.join(site, 'life3d.wasm')) });
+const {keyTextOf} = await import(path.resolve(site, 'keymap.js'));
+const {default: createLife3D} = await import(path.resolve(site, 'life3d.js'));
+const life3d = await createLife3D({wasmBinary: fs.readFileSync(path.join(site, 'life3d.wasm'))});
 const core = {
   cp437Byte: (codePoint) => life3d._life3d_cp437_byte(codePoint),
   letterScanCode: (letter) => life3d._life3d_letter_scan_code(letter),
@@ -23,9 +23,13 @@ const core = {
 // ('AltGraph' is a modifier state, not a flag).
 function press(key, code, ...held) {
   return {
-    key, code, isComposing: held.includes('composing'),
-    altKey: held.includes('alt'), ctrlKey: held.includes('ctrl'),
-    metaKey: held.includes('meta'), shiftKey: held.includes('shift'),
+    key,
+    code,
+    isComposing: held.includes('composing'),
+    altKey: held.includes('alt'),
+    ctrlKey: held.includes('ctrl'),
+    metaKey: held.includes('meta'),
+    shiftKey: held.includes('shift'),
     getModifierState: (name) => held.includes(name),
   };
 }
@@ -94,7 +98,7 @@ const CASES = [
 let failures = 0;
 for (const [name, event, bytes, owner] of CASES) {
   const got = keyTextOf(event, core);
-  const want = bytes && { bytes, take: owner !== browsers };
+  const want = bytes && {bytes, take: owner !== browsers};
   if (JSON.stringify(got) !== JSON.stringify(want)) {
     console.log(`FAILED ${name}: ${JSON.stringify(got)}, wanted ${JSON.stringify(want)}`);
     ++failures;

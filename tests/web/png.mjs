@@ -23,7 +23,7 @@ export function decodePng(file) {
       width = body.readUInt32BE(0);
       height = body.readUInt32BE(4);
       const [depth, colorType, , , interlace] = body.subarray(8, 13);
-      channels = { 2: 3, 6: 4 }[colorType];
+      channels = {2: 3, 6: 4}[colorType];
       if (depth !== 8 || !channels || interlace !== 0) throw new Error('unsupported PNG');
     } else if (type === 'IDAT') {
       data.push(body);
@@ -51,5 +51,5 @@ export function decodePng(file) {
     for (let k = 0; k < 3; ++k) rgba[p * 4 + k] = rows[p * channels + k];
     rgba[p * 4 + 3] = channels === 4 ? rows[p * channels + 3] : 255;
   }
-  return { width, height, rgba };
+  return {width, height, rgba};
 }
