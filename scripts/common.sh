@@ -2,6 +2,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD="$ROOT/build"
+WEB_BUILD="$ROOT/build-web"
 
 # Debian 12 packages. Building and running life3d: the compiler and build
 # tools, SDL2, Xlib and terminfo (the display and terminal adapters) and the
@@ -22,7 +23,12 @@ TEST_PACKAGES=("${PACKAGE_PACKAGES[@]}" libgtest-dev libbenchmark-dev
   xvfb xterm tmux xdotool x11-utils imagemagick
   desktop-file-utils appstream man-db lintian
   clang libclang-rt-14-dev)
-PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}")
+# The web page adds emscripten (its compiler, binaryen, and python3 that
+# scripts/web.sh serves the page with) and node, which runs the page's tests;
+# testing it adds headless Chromium and its WebDriver.
+WEB_PACKAGES=(emscripten nodejs)
+WEB_TEST_PACKAGES=(chromium chromium-driver)
+PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WEB_PACKAGES[@]}" "${WEB_TEST_PACKAGES[@]}")
 
 # ensure_packages NAME...: installs those of the named packages that are missing.
 ensure_packages() {
@@ -77,4 +83,17 @@ build_all() {
       -DLIFE3D_RENDER=ON
   fi
   cmake --build "$BUILD" -j "$(nproc)"
+}
+
+# The web page, in a build folder of its own configured for emscripten; the
+# page is then the folder build-web/web/site. Arguments go to the first
+# configuration, or change an existing one.
+build_web() {
+  if [ ! -f "$WEB_BUILD/CMakeCache.txt" ]; then
+    emcmake cmake -S "$ROOT" -B "$WEB_BUILD" -DCMAKE_BUILD_TYPE=Release -DLIFE3D_DESKTOP=OFF \
+      -DLIFE3D_RENDER=OFF -DLIFE3D_TESTS=OFF -DLIFE3D_BENCH=OFF "$@"
+  elif [ $# -gt 0 ]; then
+    cmake -S "$ROOT" -B "$WEB_BUILD" "$@"
+  fi
+  cmake --build "$WEB_BUILD" -j "$(nproc)"
 }

@@ -4,7 +4,7 @@
 //
 // Sections: the figures of --bench, taken through RunPass's stage hook; stop
 // signals; progress line; the run; its files; main. The options and the usage
-// text are in render_options.h, the --keys text in key_script.h.
+// text are in render_options.h, the --keys text in app/key_script.h.
 
 #include <unistd.h>
 
@@ -28,7 +28,7 @@
 #include "draw/surface.h"
 #include "media/png_writer.h"
 #include "media/video_writer.h"
-#include "tools/key_script.h"
+#include "app/key_script.h"
 #include "tools/render_options.h"
 
 namespace {

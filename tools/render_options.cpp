@@ -9,11 +9,11 @@
 #include <iterator>
 #include <string_view>
 
+#include "app/key_script.h"
 #include "app/program.h"
 #include "base/clock.h"
 #include "draw/surface.h"
 #include "media/video_writer.h"
-#include "tools/key_script.h"
 
 namespace life3d {
 

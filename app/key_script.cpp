@@ -1,9 +1,6 @@
-#include "tools/key_script.h"
-
-#include <utility>
+#include "app/key_script.h"
 
 namespace life3d {
-
 namespace {
 
 int HexDigit(char c) {
@@ -13,7 +10,7 @@ int HexDigit(char c) {
   return -1;
 }
 
-// One byte of a script at text[at]: a plain byte, \\, \e or \xHH.
+// One byte at text[at]: a plain byte, \\, \e or \xHH.
 bool ParseKeyByte(std::string_view text, size_t& at, char& byte) {
   if (at >= text.size()) return false;
   if (text[at] != '\\') {
@@ -36,6 +33,22 @@ bool ParseKeyByte(std::string_view text, size_t& at, char& byte) {
   return false;
 }
 
+void FormatKeyByte(char byte, std::string& text) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  const auto b = static_cast<unsigned char>(byte);
+  if (b == '\\') {
+    text += "\\\\";
+  } else if (b == 27) {
+    text += "\\e";
+  } else if (b >= 0x20 && b < 0x7F) {
+    text.push_back(byte);
+  } else {
+    text += "\\x";
+    text.push_back(kHex[b >> 4]);
+    text.push_back(kHex[b & 0x0F]);
+  }
+}
+
 }  // namespace
 
 bool ParseKeyScript(std::string_view text, std::vector<std::string>& keys) {
@@ -47,11 +60,29 @@ bool ParseKeyScript(std::string_view text, std::vector<std::string>& keys) {
       at += 2;
     }
     char byte = 0;
-    if (!ParseKeyByte(text, at, byte)) return false;
+    if (!ParseKeyByte(text, at, byte)) {
+      keys.clear();
+      return false;
+    }
     key.push_back(byte);
     keys.push_back(std::move(key));
   }
   return true;
+}
+
+std::string FormatKeyScript(const std::vector<std::string>& keys) {
+  std::string text;
+  for (const std::string& key : keys) {
+    if (key.size() == 2 && key[0] == '\0') {
+      text += "\\0";
+      FormatKeyByte(key[1], text);
+    } else if (key.size() == 1) {
+      FormatKeyByte(key[0], text);
+    } else {
+      text.push_back(' ');
+    }
+  }
+  return text;
 }
 
 std::string NextScriptedKey(void* context) {
