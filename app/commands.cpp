@@ -78,8 +78,15 @@ static_assert(EachKeyInOneRow());
 constexpr bool HasHelpLine(const Command& command) {
   return !command.help.empty();
 }
+// A loop rather than std::ranges::count_if, which the web build's older
+// standard library lacks.
+constexpr int CountHelpLines() {
+  int lines = 0;
+  for (const Command& command : kCommands) lines += HasHelpLine(command);
+  return lines;
+}
 // Every command but Esc is on the panel.
-static_assert(std::ranges::count_if(kCommands, HasHelpLine) == kHelpLineCount);
+static_assert(CountHelpLines() == kHelpLineCount);
 static_assert(std::size(kCommands) == kHelpLineCount + 1);
 
 constexpr std::array<std::string_view, kHelpLineCount> kHelpLines = [] {

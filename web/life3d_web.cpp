@@ -138,6 +138,14 @@ void PauseOnPage(int32_t milliseconds) {
   emscripten_sleep(static_cast<unsigned>(std::max(0.0, std::ceil(left))));
 }
 
+// The page reads a copy of the console, taken again when the console has
+// changed since.
+ConsoleScreen& ConsoleCopy() {
+  static ConsoleScreen copy;
+  SnapshotConsoleIfChanged(copy);
+  return copy;
+}
+
 }  // namespace
 
 extern "C" {
@@ -240,16 +248,16 @@ EMSCRIPTEN_KEEPALIVE int life3d_key_script_complete() {
 // page 437 byte, then the attribute: background << 4 | foreground). The
 // version changes with every change to them.
 EMSCRIPTEN_KEEPALIVE const ConsoleCell* life3d_console_cells() {
-  return TheConsole().screen.cells.data();
+  return ConsoleCopy().cells.data();
 }
 EMSCRIPTEN_KEEPALIVE int life3d_console_columns() {
-  return TheConsole().screen.columns;
+  return ConsoleCopy().columns;
 }
 EMSCRIPTEN_KEEPALIVE int life3d_console_rows() {
-  return TheConsole().screen.rows;
+  return ConsoleCopy().rows;
 }
 EMSCRIPTEN_KEEPALIVE unsigned life3d_console_version() {
-  return TheConsole().screen.version;
+  return ConsoleCopy().version;
 }
 
 // The legend's lines: the swatch's box color (red + 256 green + 65536 blue,
