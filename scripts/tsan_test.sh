@@ -3,8 +3,16 @@
 # build-tsan/ and runs those that run more than one thread: the worker and
 # the passes that use it, the window thread with its frame hand-over and
 # panel (SDL's off-screen display), the key queue fed from another thread,
-# the console copied by another thread, and the tool's runs with a worker.
-# The first race or lock-order inversion fails the test it happens in.
+# the console copied by another thread; then the tool's runs with a worker.
+# The first race or lock-order inversion fails the test or run it happens in.
+#
+# The video tests are left out: with more than one core FFmpeg's encoder
+# runs slice threads of its own, and TSan reports a race between two of them
+# inside libavcodec (two memsets of one block, ordered by FFmpeg through
+# atomics in code TSan does not see). The library has no symbols to name the
+# function by, and suppressing the whole library would also hide a race
+# between this program's frames and the encoder's reads. The tool's video
+# run below is held to one core instead, where the encoder runs no threads.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 ensure_packages "${PACKAGES[@]}"
 TSAN_BUILD="$ROOT/build-tsan"
@@ -27,3 +35,14 @@ THREADED+='|/KeyFloodTest\.|^BoardScene\.PassesWithAWorker|^KeyQueueTest\.KeysPu
 THREADED+='|^Drawing\.WithoutACurrentSurface'
 cd "$TSAN_BUILD"
 ctest --output-on-failure -L unit -R "$THREADED" -j "$(nproc)" "$@"
+
+# The tool: its stage timer written from both threads, and frames encoded
+# between passes whose rebuild and clear run on the worker.
+OUT="$(mktemp -d)"
+trap 'rm -rf "$OUT"' EXIT
+echo "life3d-render --bench --pause"
+./life3d-render --seed 1000 --size 320x200 --passes 20 --pause --bench --out "$OUT/bench.png" >/dev/null
+echo "life3d-render --video --pause on one core"
+taskset -c 0 ./life3d-render --seed 43200.25 --size 160x90 --passes 12 --pause --keys 'XX+qNaazz' \
+  --video "$OUT/run.mkv" --quiet
+echo "TSan: no reports"
