@@ -20,6 +20,7 @@
 #include "base/worker.h"
 #include "console/console.h"
 #include "console/keys.h"
+#include "draw/surface.h"
 
 namespace life3d {
 namespace {
@@ -97,6 +98,15 @@ TEST(WindowTest, PassesTakeTheWindowsKeysAndGoOnOnceItIsClosedUntilEsc) {
   TypeText("z+");
   ASSERT_TRUE(runUntil([&] { return read.size() >= 4; }));
   EXPECT_EQ(read, "Nqz+");
+
+  // Frames as fast as they can be handed over, so most come while the
+  // window thread shows the last one; drawn without deferral, each also
+  // takes the shown picture back.
+  for (const bool deferred : {true, false}) {
+    AttachSurface(app->SceneWindow, 0, deferred);
+    for (int k = 0; k < 500; ++k) RedrawSurface();
+  }
+  EXPECT_EQ(app->SceneWindow->surface.image.size(), 320u * 200u);
 
   CloseBox();
   ASSERT_TRUE(runUntil([&] { return app->SceneWindow->destroyed.load(); }));
