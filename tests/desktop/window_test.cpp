@@ -58,7 +58,8 @@ std::string ReadAndKeep(void* context) {
 }
 
 TEST(WindowTest, PassesTakeTheWindowsKeysAndGoOnOnceItIsClosedUntilEsc) {
-  // The user's choice of display wins over the program's desktop-only one.
+  // SDL_VIDEODRIVER, the user's choice, wins over the program's desktop-only
+  // default: SDL's off-screen display needs no X server.
   ASSERT_EQ(setenv("SDL_VIDEODRIVER", "offscreen", 1), 0);
   ClearKeys();
   int32_t width = 0, height = 0;
