@@ -34,19 +34,23 @@ namespace {
 
 // The image and the window surface hold pixels as 0x00RRGGBB.
 constexpr Uint32 kImageFormat = SDL_PIXELFORMAT_XRGB8888;
+// How long the end of the run waits for the window thread to close the window.
+constexpr std::chrono::milliseconds kEndWait{500};
 
 // The program's one window. The main thread holds its GraphicsWindow for the
 // whole run, so neither record is ever freed; a closed window only stops
-// being shown. Window thread only, but for `frame`.
+// being shown. Window thread only, but for `pending`.
 struct Slot {
   GraphicsWindow* window = nullptr;
   SDL_Window* sdl = nullptr;  // nullptr once closed
-  // The last finished frame, what a repaint shows. Hand-over of finished
-  // frames: the drawing thread swaps its image with `frame` under the
-  // system's mutex and draws on into the one it got back, never while the
-  // window thread reads `frame` to show it (WindowSystem::frameShowing, a
-  // rule the analysis cannot see). No image is copied, and two images are
-  // all there is, so the drawing stays in cache.
+  // Three images take turns: the drawing thread's (the surface's image), the
+  // last finished frame handed over (`pending`, under the system's mutex) and
+  // the frame the window thread shows (`frame`, what a repaint shows too).
+  // The drawing thread swaps its image with `pending`, the window thread
+  // `pending` with `frame` before it shows it, so neither ever waits for the
+  // other and no image is copied; a frame handed over before the last one
+  // was taken is dropped, and a frame is shown whole or not at all.
+  std::vector<uint32_t> pending;
   std::vector<uint32_t> frame;
   int32_t width = 0, height = 0;
   bool needsShow = false;
@@ -83,9 +87,8 @@ struct WindowSystem {
   int32_t desktopHeight GUARDED_BY(mutex) = 0;
   CreateRequest* create GUARDED_BY(mutex) PT_GUARDED_BY(mutex) = nullptr;
   bool framesOffered GUARDED_BY(mutex) = false;
-  // The window's frame hand-over (see Slot::frame).
-  bool frameShowing GUARDED_BY(mutex) = false;  // the window thread is reading the frame
-  bool frameFresh GUARDED_BY(mutex) = false;    // the frame was not shown yet
+  // The window's frame hand-over (see Slot::pending).
+  bool frameFresh GUARDED_BY(mutex) = false;  // pending holds a frame not taken yet
   bool windowClosed GUARDED_BY(mutex) = false;
   bool panelRequested GUARDED_BY(mutex) = false;
   bool panelShown GUARDED_BY(mutex) = false;
@@ -153,26 +156,22 @@ void ShowSlot(Slot& slot, const PanelView& panel) {
 }
 
 // Runs on the drawing thread (RedrawSurface): hands the finished image over
-// by a swap. It waits only while the window thread is putting the previous
-// frame on the screen; a frame not shown yet when the next one comes is
-// dropped, and none is ever shown half drawn.
+// by a swap with Slot::pending. It never waits for the window thread, which a
+// stopped X server can hold in a call for ever.
 void PresentFrame(DrawingSurface& surface, void* context) {
   auto* slot = static_cast<Slot*>(context);
   assert(slot != nullptr);
   WindowSystem& system = System();
   MutexLock lock(system.mutex);
-  while (system.frameShowing && !system.windowClosed && system.state == ThreadState::kRunning) {
-    system.changed.Wait(system.mutex);
-  }
   if (system.state != ThreadState::kRunning || system.windowClosed) return;
-  if (surface.image.size() != slot->frame.size()) return;
-  surface.image.swap(slot->frame);
+  if (surface.image.size() != slot->pending.size()) return;
+  surface.image.swap(slot->pending);
   system.frameFresh = true;
   system.framesOffered = true;
   system.changed.NotifyAll();
   // Drawing without deferral goes on over the picture just handed over.
   if ((surface.flags & kDeferredRedraw) == 0)
-    std::copy(slot->frame.begin(), slot->frame.end(), surface.image.begin());
+    std::copy(slot->pending.begin(), slot->pending.end(), surface.image.begin());
 }
 
 // Window thread: makes the SDL window and its record.
@@ -205,12 +204,13 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request)
   slot->sdl = sdl;
   slot->width = window->surface.width;
   slot->height = window->surface.height;
-  // The second image starts as the first picture, what a paint before the
+  // The other images start as the first picture, what a paint before the
   // first frame shows.
   try {
     slot->frame = window->surface.image;
+    slot->pending = window->surface.image;
   } catch (const std::bad_alloc&) {
-    system.error = "cannot make the window's second image of " + std::to_string(request.width) +
+    system.error = "cannot make the window's other images of " + std::to_string(request.width) +
                    " x " + std::to_string(request.height) + " pixels";
     delete slot;
     delete window;
@@ -229,6 +229,7 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request)
 void TakeFrames(WindowSystem& system) REQUIRES(system.mutex) {
   if (Slot* slot = system.slot; slot != nullptr && system.frameFresh) {
     system.frameFresh = false;
+    slot->frame.swap(slot->pending);
     if (!system.windowClosed) slot->needsShow = true;
   }
   system.framesOffered = false;
@@ -346,14 +347,7 @@ void RunWindowThread() {
     }
     const bool panelChanged = RefreshPanel(system.panel);
     if (Slot* slot = system.slot; slot != nullptr && (slot->needsShow || panelChanged)) {
-      {
-        MutexLock lock(system.mutex);
-        system.frameShowing = true;
-      }
       ShowSlot(*slot, system.panel);
-      MutexLock lock(system.mutex);
-      system.frameShowing = false;
-      system.changed.NotifyAll();
     }
     // Sleeps 1 ms between looks at the desktop's events unless work comes.
     MutexLock lock(system.mutex);
@@ -439,17 +433,29 @@ void ShowConsolePanel(int32_t x, int32_t y) {
 void EndWindowThread() {
   WindowSystem& system = System();
   std::thread ending;
+  bool ended = true;
   {
     MutexLock lock(system.mutex);
     if (system.state == ThreadState::kIdle) system.state = ThreadState::kEnded;
     if (system.state == ThreadState::kRunning) {
       system.quit = true;
       system.changed.NotifyAll();
-      while (system.state != ThreadState::kEnded) system.changed.Wait(system.mutex);
+      // A window thread held in a call to a stopped X server never ends: the
+      // run ends without it rather than wait with it.
+      const auto deadline = std::chrono::steady_clock::now() + kEndWait;
+      while (system.state != ThreadState::kEnded) {
+        if (!system.changed.WaitUntil(system.mutex, deadline)) break;
+      }
+      ended = system.state == ThreadState::kEnded;
     }
     ending = std::move(system.thread);
   }
-  if (ending.joinable()) ending.join();
+  if (!ending.joinable()) return;
+  if (ended) {
+    ending.join();
+  } else {
+    ending.detach();
+  }
 }
 
 }  // namespace life3d

@@ -294,8 +294,11 @@ TEST(RunPass, TellsItsHookOfEveryStageOnTheThreadThatRunsIt) {
       {false, false, "", "generation rebuild " + frame, ""},
       {false, true, "", "generation rebuild " + frame, ""},  // no pause: no use for the worker
       {true, false, "", "generation rebuild pause " + frame, ""},
-      {true, true, "", "generation pause " + frame, "rebuild clear-ahead "},
-      {true, true, "\x1b", "generation pause ", "rebuild clear-ahead "},  // Esc: no frame
+      // With a presenter the frame is drawn ahead and published when no key
+      // came, drawn anew when one did; Esc publishes nothing.
+      {true, true, "", "generation pause publish ", "rebuild clear rotate order fill "},
+      {true, true, "x", "generation pause " + frame, "rebuild clear rotate order fill "},
+      {true, true, "\x1b", "generation pause ", "rebuild clear rotate order fill "},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "pause " << c.pause << ", worker " << c.worker);
@@ -309,7 +312,7 @@ TEST(RunPass, TellsItsHookOfEveryStageOnTheThreadThatRunsIt) {
                     {LogStage, &log}};
     PassLog pauses;
     gLog = &pauses;
-    EXPECT_EQ(RunPass(*run.app, io), !key.empty());
+    EXPECT_EQ(RunPass(*run.app, io), key == "\x1b");
     gLog = nullptr;
     EXPECT_EQ(log.onCaller, c.onCaller);
     EXPECT_EQ(log.onWorker, c.onWorker);
