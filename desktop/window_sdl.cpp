@@ -27,6 +27,7 @@
 #include "desktop/display_x11.h"
 #include "desktop/keymap_sdl.h"
 #include "desktop/panel_sdl.h"
+#include "desktop/shared_images_x11.h"
 #include "desktop/window.h"
 
 namespace life3d {
@@ -43,15 +44,20 @@ constexpr std::chrono::milliseconds kEndWait{500};
 struct Slot {
   GraphicsWindow* window = nullptr;
   SDL_Window* sdl = nullptr;  // nullptr once closed
-  // Three images take turns: the drawing thread's (the surface's image), the
-  // last finished frame handed over (`pending`, under the system's mutex) and
-  // the frame the window thread shows (`frame`, what a repaint shows too).
-  // The drawing thread swaps its image with `pending`, the window thread
-  // `pending` with `frame` before it shows it, so neither ever waits for the
-  // other and no image is copied; a frame handed over before the last one
-  // was taken is dropped, and a frame is shown whole or not at all.
-  std::vector<uint32_t> pending;
-  std::vector<uint32_t> frame;
+  // Three images take turns: the drawing thread's (the surface's pixels),
+  // the last finished frame handed over (`pending`, under the system's
+  // mutex) and the frame the window thread shows (`frame`, what a repaint
+  // shows too). The drawing thread swaps its image with `pending`, the window
+  // thread `pending` with `frame` before it shows it, so neither ever waits
+  // for the other and no image is copied on the way; a frame handed over
+  // before the last one was taken is dropped, and a frame is shown whole or
+  // not at all. The images are the X server's shared memory when it takes
+  // it, put on the window as they are; else the surface's image and the two
+  // below, copied into SDL's window surface.
+  uint32_t* pending = nullptr;
+  uint32_t* frame = nullptr;
+  SharedImages* shared = nullptr;
+  std::vector<uint32_t> images[2];
   int32_t width = 0, height = 0;
   bool needsShow = false;
 };
@@ -139,19 +145,29 @@ bool RefreshPanel(PanelView& view) {
 void ShowSlot(Slot& slot, const PanelView& panel) {
   slot.needsShow = false;
   if (slot.sdl == nullptr) return;
+  int windowX = 0, windowY = 0;
+  if (panel.shown) SDL_GetWindowPosition(slot.sdl, &windowX, &windowY);
+  if (slot.shared != nullptr) {
+    // The panel goes onto the frame itself: a frame comes back to the
+    // drawing thread only to be drawn anew.
+    for (int k = 0; k < kSharedImageCount; ++k) {
+      if (SharedImagePixels(*slot.shared, k) != slot.frame) continue;
+      if (panel.shown)
+        DrawPanel(panel.panel, SharedImageSurface(*slot.shared, k), panel.x - windowX,
+                  panel.y - windowY);
+    }
+    PutSharedImage(*slot.shared, slot.frame);
+    return;
+  }
   SDL_Surface* screen = SDL_GetWindowSurface(slot.sdl);
   if (screen == nullptr) return;
   const int width = std::min(slot.width, screen->w);
   const int height = std::min(slot.height, screen->h);
   if (width > 0 && height > 0) {
-    SDL_ConvertPixels(width, height, kImageFormat, slot.frame.data(), slot.width * 4,
+    SDL_ConvertPixels(width, height, kImageFormat, slot.frame, slot.width * 4,
                       screen->format->format, screen->pixels, screen->pitch);
   }
-  if (panel.shown) {
-    int windowX = 0, windowY = 0;
-    SDL_GetWindowPosition(slot.sdl, &windowX, &windowY);
-    DrawPanel(panel.panel, screen, panel.x - windowX, panel.y - windowY);
-  }
+  if (panel.shown) DrawPanel(panel.panel, screen, panel.x - windowX, panel.y - windowY);
   SDL_UpdateWindowSurface(slot.sdl);
 }
 
@@ -160,18 +176,17 @@ void ShowSlot(Slot& slot, const PanelView& panel) {
 // stopped X server can hold in a call for ever.
 void PresentFrame(DrawingSurface& surface, void* context) {
   auto* slot = static_cast<Slot*>(context);
-  assert(slot != nullptr);
+  assert(slot != nullptr && surface.pixels != nullptr);
   WindowSystem& system = System();
   MutexLock lock(system.mutex);
   if (system.state != ThreadState::kRunning || system.windowClosed) return;
-  if (surface.image.size() != slot->pending.size()) return;
-  surface.image.swap(slot->pending);
+  std::swap(surface.pixels, slot->pending);
   system.frameFresh = true;
   system.framesOffered = true;
   system.changed.NotifyAll();
   // Drawing without deferral goes on over the picture just handed over.
   if ((surface.flags & kDeferredRedraw) == 0)
-    std::copy(slot->pending.begin(), slot->pending.end(), surface.image.begin());
+    std::copy_n(slot->pending, static_cast<size_t>(slot->width) * slot->height, surface.pixels);
 }
 
 // Window thread: makes the SDL window and its record.
@@ -204,18 +219,35 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request)
   slot->sdl = sdl;
   slot->width = window->surface.width;
   slot->height = window->surface.height;
-  // The other images start as the first picture, what a paint before the
-  // first frame shows.
-  try {
-    slot->frame = window->surface.image;
-    slot->pending = window->surface.image;
-  } catch (const std::bad_alloc&) {
-    system.error = "cannot make the window's other images of " + std::to_string(request.width) +
-                   " x " + std::to_string(request.height) + " pixels";
-    delete slot;
-    delete window;
-    SDL_DestroyWindow(sdl);
-    return nullptr;
+  // Every image starts as the first picture, what a paint before the first
+  // frame shows.
+  DrawingSurface& surface = window->surface;
+  slot->shared = OpenSharedImages(sdl, slot->width, slot->height);
+  if (slot->shared != nullptr) {
+    uint32_t* pixels[kSharedImageCount];
+    for (int k = 0; k < kSharedImageCount; ++k) {
+      pixels[k] = SharedImagePixels(*slot->shared, k);
+      std::copy(surface.image.begin(), surface.image.end(), pixels[k]);
+    }
+    surface.pixels = pixels[0];
+    slot->pending = pixels[1];
+    slot->frame = pixels[2];
+    std::vector<uint32_t>().swap(surface.image);  // drawing goes to the shared images
+  } else {
+    try {
+      slot->images[0] = surface.image;
+      slot->images[1] = surface.image;
+    } catch (const std::bad_alloc&) {
+      system.error = "cannot make the window's other images of " + std::to_string(request.width) +
+                     " x " + std::to_string(request.height) + " pixels";
+      delete slot;
+      delete window;
+      SDL_DestroyWindow(sdl);
+      return nullptr;
+    }
+    surface.pixels = surface.image.data();
+    slot->pending = slot->images[0].data();
+    slot->frame = slot->images[1].data();
   }
   window->surface.present = &PresentFrame;
   window->surface.presentContext = slot;
@@ -229,7 +261,7 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request)
 void TakeFrames(WindowSystem& system) REQUIRES(system.mutex) {
   if (Slot* slot = system.slot; slot != nullptr && system.frameFresh) {
     system.frameFresh = false;
-    slot->frame.swap(slot->pending);
+    std::swap(slot->frame, slot->pending);
     if (!system.windowClosed) slot->needsShow = true;
   }
   system.framesOffered = false;
