@@ -32,8 +32,7 @@ FontState MakeFont(std::string_view face, int32_t points, int32_t style) {
 
 PixelImage ImageOf(DrawingSurface& surface) {
   return PixelImage{surface.pixels ? surface.pixels : surface.image.data(), surface.width,
-                    surface.height,
-                    surface.paintingUnder ? &surface.painted : nullptr};
+                    surface.height, surface.paintingUnder ? &surface.painted : nullptr};
 }
 
 // Without deferred drawing every drawing operation publishes its result.
