@@ -65,13 +65,30 @@ bool RunPass(Life3D& app, const PassIo& io) {
   // The rebuild sees the old generation in BoardNow and the new one in
   // BoardNext, so each box shows its cell's transition.
   const auto rebuild = [&] { RebuildScene(app); };
+  // The frame's stages reach the pass's hook, under their names in the pass.
+  StageHook<PassStage> passHook = hook;
+  StageHook<FrameStage> frameHook;
+  if (hook.stage) frameHook = {ForwardFrameStage, &passHook};
+  const FrameScene frame = SceneFrame(app, frameHook);
+  // True when this pass's frame, but for its publication, was drawn during
+  // the pause for the view as it was then.
+  bool drawnAhead = false;
   if (io.pause && io.worker) {
     // What waits for nothing the pause decides runs on the worker while the
     // calling thread sleeps: nothing else touches the program's state or
-    // draws into the window meanwhile. The board copy waits for it.
+    // draws into the window meanwhile. The board copy waits for it. A frame
+    // that goes to a presenter is drawn ahead, for the view as it is before
+    // the key; without one the image is the picture, so it is only cleared
+    // (which then does nothing) and the frame is drawn after the key.
+    const bool presented = HasPresenter(app.SceneWindow);
     auto prepareFrame = [&] {
       RunStage(hook, PassStage::kRebuild, rebuild);
-      RunStage(hook, PassStage::kClearAhead, [&] { ClearFrameAhead(app.SceneWindow); });
+      if (presented) {
+        DrawFrameUnpublished(frame, app.Temp_Mouse_x, app.Temp_Mouse_y, app.Temp_Mouse_z);
+        drawnAhead = true;
+      } else {
+        RunStage(hook, PassStage::kClearAhead, [&] { ClearFrameAhead(app.SceneWindow); });
+      }
     };
     StartJob(*io.worker, prepareFrame);
     RunStage(hook, PassStage::kPause, [&] { io.pause(kPassPauseMilliseconds); });
@@ -88,11 +105,13 @@ bool RunPass(Life3D& app, const PassIo& io) {
   const KeyOutcome outcome = DispatchKey(app, key);
   if (outcome == KeyOutcome::kEndRun) return true;
   if (outcome == KeyOutcome::kRebuildScene) RebuildScene(app);
-  // The frame's stages reach the pass's hook, under their names in the pass.
-  StageHook<PassStage> passHook = hook;
-  StageHook<FrameStage> frameHook;
-  if (hook.stage) frameHook = {ForwardFrameStage, &passHook};
-  DrawFrame(SceneFrame(app, frameHook), app.Temp_Mouse_x, app.Temp_Mouse_y, app.Temp_Mouse_z);
+  // No key, nothing changed since the frame was drawn ahead: it is the frame
+  // this pass would draw now. Any key draws it anew, from a clear.
+  if (drawnAhead && key.empty()) {
+    RunStage(hook, PassStage::kPublish, [&] { PublishFrameOf(app.SceneWindow); });
+  } else {
+    DrawFrame(frame, app.Temp_Mouse_x, app.Temp_Mouse_y, app.Temp_Mouse_z);
+  }
   return false;
 }
 

@@ -2,7 +2,12 @@
 # The real program on a virtual display: passes per second and CPU time per
 # pass of its main thread, its window thread, the X server and the program's
 # other threads (the worker that rebuilds the scene during the pause), with the
-# ground and without it (Quick mode, toggled by a "q" sent to the window).
+# ground, with the ground and a turn key held down (an auto-repeating "x",
+# about 27 keys a second, sent to the window), and without the ground (Quick
+# mode, toggled by a "q" sent to the window); and frames shown per second,
+# counted as the window thread's shared-memory puts (XShmPutImage, which SDL's
+# window surface uses too: a perf probe on libXext, added once and left in
+# place; "-" without perf).
 # The program is not changed: a pass is counted by the 10 ms pause its main
 # thread sleeps once per pass, seen from outside as a sleep system call
 # (perf's tracepoints, or strace where perf cannot count them), and CPU time
@@ -12,6 +17,7 @@
 #                            [--warmup S]
 # Needs Xvfb and xdotool; perf or strace. CPU times are per pass: the window
 # thread and the X server do their work per frame shown, which can be fewer.
+# "all ms" is the four CPU columns together.
 
 set -u
 
@@ -25,7 +31,7 @@ while [ $# -gt 0 ]; do
     --size) size="$2"; shift 2 ;;
     --seconds) seconds="$2"; shift 2 ;;
     --warmup) warmup="$2"; shift 2 ;;
-    -h | --help) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "life3d_run: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -41,6 +47,7 @@ tmp="$(mktemp -d)"
 xvfb_pid=""
 life_pid=""
 cleanup() {
+  [ -n "${keys_pid:-}" ] && kill "$keys_pid" 2>/dev/null
   [ -n "$life_pid" ] && kill "$life_pid" 2>/dev/null && wait "$life_pid" 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$tmp"
@@ -95,27 +102,60 @@ count_pauses() {
   fi
 }
 
+# Frames the window thread shows: its shared-memory puts.
+xext_library="$(ldconfig -p 2>/dev/null | awk '/libXext.so.6 /{print $NF; exit}')"
+show_event=probe_libXext:XShmPutImage
+if ! perf list 2>/dev/null | grep -q "$show_event"; then
+  [ -n "$xext_library" ] && perf probe -q -x "$xext_library" --add XShmPutImage >/dev/null 2>&1
+fi
+count_shows() {
+  if perf stat -x, -t "$1" -e "$show_event" -o "$tmp/shows" -- sleep "$2" 2>/dev/null; then
+    awk -F, '/XShmPutImage/ {n += $1} END {print n + 0}' "$tmp/shows"
+  else
+    echo -
+  fi
+}
+
+# Sends a turn key about 27 times a second until stopped.
+keys_pid=""
+hold_turn_key() {
+  xdotool key --window "$window" --repeat 100000 --delay 37 x 2>/dev/null &
+  keys_pid=$!
+}
+
 measure() {
-  local label="$1" wt main0 win0 x0 all0 main1 win1 x1 all1 passes
+  local label="$1" wt main0 win0 x0 all0 main1 win1 x1 all1 passes shows
   wt="$(window_tid)"
   main0=$(thread_ns "$life_pid"); win0=$(thread_ns "$wt")
   all0=$(process_ns "$life_pid"); x0=$(process_ns "$xvfb_pid")
+  count_shows "$wt" "$seconds" >"$tmp/shown" &
   passes=$(count_pauses "$seconds")
+  wait $!
+  shows=$(cat "$tmp/shown")
   main1=$(thread_ns "$life_pid"); win1=$(thread_ns "$wt")
   all1=$(process_ns "$life_pid"); x1=$(process_ns "$xvfb_pid")
-  awk -v label="$label" -v s="$seconds" -v p="$passes" -v m=$((main1 - main0)) \
+  awk -v label="$label" -v s="$seconds" -v p="$passes" -v f="$shows" -v m=$((main1 - main0)) \
     -v w=$((win1 - win0)) -v x=$((x1 - x0)) -v o=$((all1 - all0 - (main1 - main0) - (win1 - win0))) \
     'BEGIN {
       if (p < 1) p = 1
-      printf "%-14s %8.1f %10.3f %10.3f %10.3f %10.3f\n", label, p / s, m / p / 1e6, w / p / 1e6,
-             x / p / 1e6, o / p / 1e6
+      shown = f == "-" ? "-" : sprintf("%.1f", f / s)
+      printf "%-14s %8.1f %8s %9.3f %9.3f %9.3f %9.3f %9.3f\n", label, p / s, shown, m / p / 1e6,
+             w / p / 1e6, x / p / 1e6, o / p / 1e6, (m + w + x + o) / p / 1e6
     }'
 }
 
 echo "life3d_run: $program on a ${size} virtual display ($DISPLAY), ${seconds} s per mode"
-printf "%-14s %8s %10s %10s %10s %10s\n" "mode" "passes/s" "main ms" "window ms" "X ms" "worker ms"
+printf "%-14s %8s %8s %9s %9s %9s %9s %9s\n" "mode" "passes/s" "shown/s" "main ms" "window ms" \
+  "X ms" "worker ms" "all ms"
 sleep "$warmup"
 measure "ground"
+hold_turn_key
+sleep 1
+measure "ground+turn"
+kill "$keys_pid" 2>/dev/null
+wait "$keys_pid" 2>/dev/null
+keys_pid=""
+sleep 0.5
 xdotool key --window "$window" q
 sleep 1
 measure "quick"

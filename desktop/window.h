@@ -36,7 +36,9 @@ std::string WindowError();
 // front of the graphics window.
 void ShowConsolePanel(int32_t x, int32_t y);
 // Closes the window (its `destroyed` flag is set) and ends the window
-// thread, waiting for it. Safe to call more than once and without a thread.
+// thread, waiting for it half a second at most: a thread still held by the
+// display after that is left behind. Safe to call more than once and
+// without a thread.
 void EndWindowThread();
 
 }  // namespace life3d

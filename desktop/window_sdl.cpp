@@ -27,6 +27,7 @@
 #include "desktop/display_x11.h"
 #include "desktop/keymap_sdl.h"
 #include "desktop/panel_sdl.h"
+#include "desktop/shared_images_x11.h"
 #include "desktop/window.h"
 
 namespace life3d {
@@ -34,20 +35,29 @@ namespace {
 
 // The image and the window surface hold pixels as 0x00RRGGBB.
 constexpr Uint32 kImageFormat = SDL_PIXELFORMAT_XRGB8888;
+// How long the end of the run waits for the window thread to close the window.
+constexpr std::chrono::milliseconds kEndWait{500};
 
 // The program's one window. The main thread holds its GraphicsWindow for the
 // whole run, so neither record is ever freed; a closed window only stops
-// being shown. Window thread only, but for `frame`.
+// being shown. Window thread only, but for `pending`.
 struct Slot {
   GraphicsWindow* window = nullptr;
   SDL_Window* sdl = nullptr;  // nullptr once closed
-  // The last finished frame, what a repaint shows. Hand-over of finished
-  // frames: the drawing thread swaps its image with `frame` under the
-  // system's mutex and draws on into the one it got back, never while the
-  // window thread reads `frame` to show it (WindowSystem::frameShowing, a
-  // rule the analysis cannot see). No image is copied, and two images are
-  // all there is, so the drawing stays in cache.
-  std::vector<uint32_t> frame;
+  // Three images take turns: the drawing thread's (the surface's pixels),
+  // the last finished frame handed over (`pending`, under the system's
+  // mutex) and the frame the window thread shows (`frame`, what a repaint
+  // shows too). The drawing thread swaps its image with `pending`, the window
+  // thread `pending` with `frame` before it shows it, so neither ever waits
+  // for the other and no image is copied on the way; a frame handed over
+  // before the last one was taken is dropped, and a frame is shown whole or
+  // not at all. The images are the X server's shared memory when it takes
+  // it, put on the window as they are; else the surface's image and the two
+  // below, copied into SDL's window surface.
+  uint32_t* pending = nullptr;
+  uint32_t* frame = nullptr;
+  SharedImages* shared = nullptr;
+  std::vector<uint32_t> images[2];
   int32_t width = 0, height = 0;
   bool needsShow = false;
 };
@@ -83,9 +93,8 @@ struct WindowSystem {
   int32_t desktopHeight GUARDED_BY(mutex) = 0;
   CreateRequest* create GUARDED_BY(mutex) PT_GUARDED_BY(mutex) = nullptr;
   bool framesOffered GUARDED_BY(mutex) = false;
-  // The window's frame hand-over (see Slot::frame).
-  bool frameShowing GUARDED_BY(mutex) = false;  // the window thread is reading the frame
-  bool frameFresh GUARDED_BY(mutex) = false;    // the frame was not shown yet
+  // The window's frame hand-over (see Slot::pending).
+  bool frameFresh GUARDED_BY(mutex) = false;  // pending holds a frame not taken yet
   bool windowClosed GUARDED_BY(mutex) = false;
   bool panelRequested GUARDED_BY(mutex) = false;
   bool panelShown GUARDED_BY(mutex) = false;
@@ -136,43 +145,48 @@ bool RefreshPanel(PanelView& view) {
 void ShowSlot(Slot& slot, const PanelView& panel) {
   slot.needsShow = false;
   if (slot.sdl == nullptr) return;
+  int windowX = 0, windowY = 0;
+  if (panel.shown) SDL_GetWindowPosition(slot.sdl, &windowX, &windowY);
+  if (slot.shared != nullptr) {
+    // The panel goes onto the frame itself: a frame comes back to the
+    // drawing thread only to be drawn anew.
+    for (int k = 0; k < kSharedImageCount; ++k) {
+      if (SharedImagePixels(*slot.shared, k) != slot.frame) continue;
+      if (panel.shown)
+        DrawPanel(panel.panel, SharedImageSurface(*slot.shared, k), panel.x - windowX,
+                  panel.y - windowY);
+    }
+    PutSharedImage(*slot.shared, slot.frame);
+    return;
+  }
   SDL_Surface* screen = SDL_GetWindowSurface(slot.sdl);
   if (screen == nullptr) return;
   const int width = std::min(slot.width, screen->w);
   const int height = std::min(slot.height, screen->h);
   if (width > 0 && height > 0) {
-    SDL_ConvertPixels(width, height, kImageFormat, slot.frame.data(), slot.width * 4,
+    SDL_ConvertPixels(width, height, kImageFormat, slot.frame, slot.width * 4,
                       screen->format->format, screen->pixels, screen->pitch);
   }
-  if (panel.shown) {
-    int windowX = 0, windowY = 0;
-    SDL_GetWindowPosition(slot.sdl, &windowX, &windowY);
-    DrawPanel(panel.panel, screen, panel.x - windowX, panel.y - windowY);
-  }
+  if (panel.shown) DrawPanel(panel.panel, screen, panel.x - windowX, panel.y - windowY);
   SDL_UpdateWindowSurface(slot.sdl);
 }
 
 // Runs on the drawing thread (RedrawSurface): hands the finished image over
-// by a swap. It waits only while the window thread is putting the previous
-// frame on the screen; a frame not shown yet when the next one comes is
-// dropped, and none is ever shown half drawn.
+// by a swap with Slot::pending. It never waits for the window thread, which a
+// stopped X server can hold in a call for ever.
 void PresentFrame(DrawingSurface& surface, void* context) {
   auto* slot = static_cast<Slot*>(context);
-  assert(slot != nullptr);
+  assert(slot != nullptr && surface.pixels != nullptr);
   WindowSystem& system = System();
   MutexLock lock(system.mutex);
-  while (system.frameShowing && !system.windowClosed && system.state == ThreadState::kRunning) {
-    system.changed.Wait(system.mutex);
-  }
   if (system.state != ThreadState::kRunning || system.windowClosed) return;
-  if (surface.image.size() != slot->frame.size()) return;
-  surface.image.swap(slot->frame);
+  std::swap(surface.pixels, slot->pending);
   system.frameFresh = true;
   system.framesOffered = true;
   system.changed.NotifyAll();
   // Drawing without deferral goes on over the picture just handed over.
   if ((surface.flags & kDeferredRedraw) == 0)
-    std::copy(slot->frame.begin(), slot->frame.end(), surface.image.begin());
+    std::copy_n(slot->pending, static_cast<size_t>(slot->width) * slot->height, surface.pixels);
 }
 
 // Window thread: makes the SDL window and its record.
@@ -205,17 +219,35 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request)
   slot->sdl = sdl;
   slot->width = window->surface.width;
   slot->height = window->surface.height;
-  // The second image starts as the first picture, what a paint before the
-  // first frame shows.
-  try {
-    slot->frame = window->surface.image;
-  } catch (const std::bad_alloc&) {
-    system.error = "cannot make the window's second image of " + std::to_string(request.width) +
-                   " x " + std::to_string(request.height) + " pixels";
-    delete slot;
-    delete window;
-    SDL_DestroyWindow(sdl);
-    return nullptr;
+  // Every image starts as the first picture, what a paint before the first
+  // frame shows.
+  DrawingSurface& surface = window->surface;
+  slot->shared = OpenSharedImages(sdl, slot->width, slot->height);
+  if (slot->shared != nullptr) {
+    uint32_t* pixels[kSharedImageCount];
+    for (int k = 0; k < kSharedImageCount; ++k) {
+      pixels[k] = SharedImagePixels(*slot->shared, k);
+      std::copy(surface.image.begin(), surface.image.end(), pixels[k]);
+    }
+    surface.pixels = pixels[0];
+    slot->pending = pixels[1];
+    slot->frame = pixels[2];
+    std::vector<uint32_t>().swap(surface.image);  // drawing goes to the shared images
+  } else {
+    try {
+      slot->images[0] = surface.image;
+      slot->images[1] = surface.image;
+    } catch (const std::bad_alloc&) {
+      system.error = "cannot make the window's other images of " + std::to_string(request.width) +
+                     " x " + std::to_string(request.height) + " pixels";
+      delete slot;
+      delete window;
+      SDL_DestroyWindow(sdl);
+      return nullptr;
+    }
+    surface.pixels = surface.image.data();
+    slot->pending = slot->images[0].data();
+    slot->frame = slot->images[1].data();
   }
   window->surface.present = &PresentFrame;
   window->surface.presentContext = slot;
@@ -229,6 +261,7 @@ WindowHandle CreateOnThread(WindowSystem& system, const CreateRequest& request)
 void TakeFrames(WindowSystem& system) REQUIRES(system.mutex) {
   if (Slot* slot = system.slot; slot != nullptr && system.frameFresh) {
     system.frameFresh = false;
+    std::swap(slot->frame, slot->pending);
     if (!system.windowClosed) slot->needsShow = true;
   }
   system.framesOffered = false;
@@ -346,14 +379,7 @@ void RunWindowThread() {
     }
     const bool panelChanged = RefreshPanel(system.panel);
     if (Slot* slot = system.slot; slot != nullptr && (slot->needsShow || panelChanged)) {
-      {
-        MutexLock lock(system.mutex);
-        system.frameShowing = true;
-      }
       ShowSlot(*slot, system.panel);
-      MutexLock lock(system.mutex);
-      system.frameShowing = false;
-      system.changed.NotifyAll();
     }
     // Sleeps 1 ms between looks at the desktop's events unless work comes.
     MutexLock lock(system.mutex);
@@ -439,17 +465,29 @@ void ShowConsolePanel(int32_t x, int32_t y) {
 void EndWindowThread() {
   WindowSystem& system = System();
   std::thread ending;
+  bool ended = true;
   {
     MutexLock lock(system.mutex);
     if (system.state == ThreadState::kIdle) system.state = ThreadState::kEnded;
     if (system.state == ThreadState::kRunning) {
       system.quit = true;
       system.changed.NotifyAll();
-      while (system.state != ThreadState::kEnded) system.changed.Wait(system.mutex);
+      // A window thread held in a call to a stopped X server never ends: the
+      // run ends without it rather than wait with it.
+      const auto deadline = std::chrono::steady_clock::now() + kEndWait;
+      while (system.state != ThreadState::kEnded) {
+        if (!system.changed.WaitUntil(system.mutex, deadline)) break;
+      }
+      ended = system.state == ThreadState::kEnded;
     }
     ending = std::move(system.thread);
   }
-  if (ending.joinable()) ending.join();
+  if (!ending.joinable()) return;
+  if (ended) {
+    ending.join();
+  } else {
+    ending.detach();
+  }
 }
 
 }  // namespace life3d

@@ -31,8 +31,8 @@ FontState MakeFont(std::string_view face, int32_t points, int32_t style) {
 }
 
 PixelImage ImageOf(DrawingSurface& surface) {
-  return PixelImage{surface.image.data(), surface.width, surface.height,
-                    surface.paintingUnder ? &surface.painted : nullptr};
+  return PixelImage{surface.pixels ? surface.pixels : surface.image.data(), surface.width,
+                    surface.height, surface.paintingUnder ? &surface.painted : nullptr};
 }
 
 // Without deferred drawing every drawing operation publishes its result.
@@ -194,8 +194,9 @@ void RedrawSurface() {
   assert(!surface->clearedAhead && "nothing draws between a clear ahead and the frame's start");
   surface->present(*surface, surface->presentContext);
   // A presenter may swap the image, but only for one of the same size.
-  assert(surface->image.size() ==
-         static_cast<size_t>(surface->width) * static_cast<size_t>(surface->height));
+  assert(surface->pixels != nullptr ||
+         surface->image.size() ==
+             static_cast<size_t>(surface->width) * static_cast<size_t>(surface->height));
 }
 
 bool BeginPaintingUnder() {

@@ -35,16 +35,19 @@ struct FontState {
 
 struct DrawingSurface;
 // Called by RedrawSurface on the drawing thread with the finished image. It
-// may take the image over by swapping `image` with another vector of the same
-// size instead of copying it: then, with deferred drawing, the image holds an
-// earlier frame on return (a deferred frame is drawn whole, from a clear);
-// without it, the presenter must leave the finished picture in the image,
-// since every drawing operation draws on over the last one.
+// may take the image over by swapping `pixels` with memory of its own of the
+// same size instead of copying it: then, with deferred drawing, the image
+// holds an earlier frame on return (a deferred frame is drawn whole, from a
+// clear); without it, the presenter must leave the finished picture in the
+// image, since every drawing operation draws on over the last one.
 using PresentFn = void (*)(DrawingSurface& surface, void* context);
 
 struct DrawingSurface {
   uint32_t flags = 0;           // kDeferredRedraw
   std::vector<uint32_t> image;  // width * height pixels, 0x00RRGGBB, row-major
+  // Where drawing goes when set: width * height pixels a presenter lends in
+  // place of `image` (which it may then empty), and swaps at each hand-over.
+  uint32_t* pixels = nullptr;
   int32_t width = 0, height = 0;
   int32_t lastX = 0, lastY = 0;  // current drawing position
   FontState font;

@@ -133,13 +133,22 @@ void DrawFace(const MeshStore& store, int32_t f, int32_t color) {
 }
 
 void DrawFrame(const FrameScene& frame, float angleX, float angleY, float angleZ) {
+  DrawFrameUnpublished(frame, angleX, angleY, angleZ);
+  RunStage(frame.hook, FrameStage::kPublish, [] { PublishFrame(); });
+}
+
+void DrawFrameUnpublished(const FrameScene& frame, float angleX, float angleY, float angleZ) {
   const StageHook<FrameStage>& hook = frame.hook;
   RunStage(hook, FrameStage::kClear, [&] { BeginFrame(frame.window); });
   RunStage(hook, FrameStage::kRotateProject,
            [&] { RotateAndProject(frame, angleX, angleY, angleZ); });
   RunStage(hook, FrameStage::kOrder, [&] { OrderFaces(frame.store); });
   RunStage(hook, FrameStage::kFill, [&] { PaintFaces(frame.store, frame.light); });
-  RunStage(hook, FrameStage::kPublish, [] { PublishFrame(); });
+}
+
+bool HasPresenter(WindowHandle window) {
+  return window != nullptr && !window->destroyed.load(std::memory_order_acquire) &&
+         window->surface.present != nullptr;
 }
 
 void BeginFrame(WindowHandle window) {
@@ -185,6 +194,13 @@ void PaintFaces(const MeshStore& store, const Light& light) {
 }
 
 void PublishFrame() {
+  RedrawSurface();
+}
+
+void PublishFrameOf(WindowHandle window) {
+  // The frame may have been drawn on another thread: the surface current on
+  // this one can be any window's.
+  AttachSurface(window, 0, true);
   RedrawSurface();
 }
 

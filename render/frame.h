@@ -43,6 +43,12 @@ void PrepareScene(MeshStore& store, Light& light, int32_t autoCenter);
 // One complete frame, stage by stage (the stages are public so the
 // benchmarks can time each one; frame.hook is told of them).
 void DrawFrame(const FrameScene& frame, float angleX, float angleY, float angleZ);
+// DrawFrame but for its last stage: the picture stays in the window's image.
+// The caller publishes it (PublishFrameOf) or draws the frame anew.
+void DrawFrameUnpublished(const FrameScene& frame, float angleX, float angleY, float angleZ);
+// True when the window's frames go to a presenter, so its image is not what
+// is shown until published.
+bool HasPresenter(WindowHandle window);
 // Attaches the window's surface with deferred drawing, clears it to the
 // background (or uses the clear made ahead) and sets the text state; nothing
 // reaches the screen until PublishFrame.
@@ -62,6 +68,8 @@ void OrderFaces(MeshStore& store);
 void PaintFaces(const MeshStore& store, const Light& light);
 // Hands the finished picture to the screen in one step.
 void PublishFrame();
+// PublishFrame for the window's surface, from any thread.
+void PublishFrameOf(WindowHandle window);
 
 // Brightness of face f: unit view normal times the light; NaN for a face of
 // zero area.

@@ -7,7 +7,7 @@ WEB_BUILD="$ROOT/build-web"
 # Debian 12 packages. Building and running life3d: the compiler and build
 # tools, SDL2, Xlib and terminfo (the display and terminal adapters) and the
 # console panel's font.
-RUN_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libsdl2-ttf-dev libx11-dev libncurses-dev
+RUN_PACKAGES=(g++ cmake make pkg-config libsdl2-dev libsdl2-ttf-dev libx11-dev libxext-dev libncurses-dev
   fonts-dejavu-core)
 # The Debian package adds libpng and FFmpeg's libraries for life3d-render's
 # PNGs and videos, and what cpack uses to find the libraries' packages

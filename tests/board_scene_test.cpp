@@ -174,8 +174,9 @@ TEST(BoardScene, RebuildingAfterTheFirstPassDoesNotAllocate) {
 }
 
 // The program's loop as it runs on the desktop: a pause, a worker doing the
-// rebuild and the clear meanwhile, a presenter taking every frame; and a
-// stage hook, as the tool's --bench sets one.
+// rebuild and the frame meanwhile, a presenter taking every frame, passes
+// with a key and without (the frame drawn anew, or the one drawn ahead); and
+// a stage hook, as the tool's --bench sets one.
 TEST(BoardScene, PassesWithAWorkerDoNotAllocateAfterTheFirst) {
   const long probe = gHeapAllocations;
   void* volatile block = ::operator new(16);
@@ -188,9 +189,10 @@ TEST(BoardScene, PassesWithAWorkerDoNotAllocateAfterTheFirst) {
   StartUp(*app, 3000.5, 320, 200);
   app->SceneWindow = window.get();
   Worker worker;
+  int turn = 0;
   const PassIo io{[](int32_t) {},
-                  [](void*) { return std::string("x"); },
-                  nullptr,
+                  [](void* turn) { return std::string(++*static_cast<int*>(turn) % 2 ? "x" : ""); },
+                  &turn,
                   &worker,
                   {[](PassStage, bool, void*) {}, nullptr}};
   for (int k = 0; k < 3; ++k) RunPass(*app, io);

@@ -140,25 +140,41 @@ std::string LogKey(void* context) {
 }
 
 // A run of passes from a fresh start-up, on one thread or, with a worker, with
-// the rebuild and the clear done during the pause as the program does them;
-// then frames go to a presenter, as a window's do, which keeps a copy.
+// the rebuild and the frame done during the pause as the program does them;
+// then frames go to a presenter that, as a window's does, lends the drawing
+// images of its own in turn (holding an unrelated picture at first) and keeps
+// a copy of each frame handed over.
 struct PassRun {
   std::unique_ptr<Life3D> app = std::make_unique<Life3D>();
   std::unique_ptr<GraphicsWindow> window{CreateOffscreenWindow(160, 100)};
   std::unique_ptr<Worker> worker;
   std::vector<uint32_t> shown;  // the last frame presented
+  std::vector<uint32_t> lent[2];
+  uint32_t* next[2] = {};  // the images the presenter lends next, in turn
+  int32_t turn = 0;
   explicit PassRun(bool withWorker = false) {
     if (withWorker) {
       worker = std::make_unique<Worker>();
+      for (int k = 0; k < 2; ++k) {
+        lent[k].assign(window->surface.image.size(), 0x123456u * (k + 1));
+        next[k] = lent[k].data();
+      }
+      window->surface.pixels = window->surface.image.data();
       window->surface.present = [](DrawingSurface& surface, void* context) {
-        *static_cast<std::vector<uint32_t>*>(context) = surface.image;
+        auto& run = *static_cast<PassRun*>(context);
+        run.shown.assign(surface.pixels, surface.pixels + run.shown.size());
+        std::swap(surface.pixels, run.next[run.turn]);
+        run.turn ^= 1;
       };
-      window->surface.presentContext = &shown;
+      window->surface.presentContext = this;
+      shown = window->surface.image;
     }
     StartUp(*app, 3000.5, 160, 100);
     app->SceneWindow = window.get();
     DrawSceneFrame(*app);
   }
+  // The picture the user sees.
+  const std::vector<uint32_t>& Picture() const { return worker ? shown : window->surface.image; }
   bool Pass(const std::string& key) {
     PassLog log{key, {}};
     gLog = &log;
@@ -195,12 +211,12 @@ struct PassRun {
 TEST(RunPass, EscEndsAfterTheGenerationAndBeforeTheFrame) {
   for (const bool withWorker : {false, true}) {
     PassRun run(withWorker);
-    const std::vector<uint32_t> firstFrame = run.window->surface.image;
+    const std::vector<uint32_t> firstFrame = run.Picture();
     Board next;
     NextGeneration(run.app->boards.BoardNow, next);
     EXPECT_TRUE(run.Pass("\x1b"));
     EXPECT_EQ(run.app->boards.BoardNow.cell, next.cell);
-    EXPECT_EQ(withWorker ? run.shown : run.window->surface.image, firstFrame);
+    EXPECT_EQ(run.Picture(), firstFrame);
     EXPECT_NE(run.FreshFrame(), firstFrame) << "the rebuilt scene would have looked different";
   }
 }
@@ -210,15 +226,15 @@ TEST(RunPass, CameraKeysAndNewCellsShowInTheSamePassFlagsFromTheNext) {
     SCOPED_TRACE(withWorker ? "with a worker" : "one thread");
     PassRun run(withWorker);
     EXPECT_FALSE(run.Pass(""));
-    EXPECT_EQ(run.window->surface.image, run.FreshFrame());
+    EXPECT_EQ(run.Picture(), run.FreshFrame());
 
     EXPECT_FALSE(run.Pass("+"));  // zoom: this pass's frame
-    EXPECT_EQ(run.window->surface.image, run.FreshFrame());
+    EXPECT_EQ(run.Picture(), run.FreshFrame());
 
     EXPECT_FALSE(run.Pass("N"));  // new cells: rebuilt at once, drawn in this pass
     EXPECT_NE(run.app->boards.BoardNow.cell, run.app->boards.BoardNext.cell);
     EXPECT_EQ(run.app->mesh.FaceCount, 12 * run.Boxes() + 6400);
-    EXPECT_EQ(run.window->surface.image, run.FreshFrame());
+    EXPECT_EQ(run.Picture(), run.FreshFrame());
 
     int32_t boxes = run.Boxes(true);
     EXPECT_FALSE(run.Pass("q"));  // Quick: the ground goes from the next rebuild
@@ -294,8 +310,11 @@ TEST(RunPass, TellsItsHookOfEveryStageOnTheThreadThatRunsIt) {
       {false, false, "", "generation rebuild " + frame, ""},
       {false, true, "", "generation rebuild " + frame, ""},  // no pause: no use for the worker
       {true, false, "", "generation rebuild pause " + frame, ""},
-      {true, true, "", "generation pause " + frame, "rebuild clear-ahead "},
-      {true, true, "\x1b", "generation pause ", "rebuild clear-ahead "},  // Esc: no frame
+      // With a presenter the frame is drawn ahead and published when no key
+      // came, drawn anew when one did; Esc publishes nothing.
+      {true, true, "", "generation pause publish ", "rebuild clear rotate order fill "},
+      {true, true, "x", "generation pause " + frame, "rebuild clear rotate order fill "},
+      {true, true, "\x1b", "generation pause ", "rebuild clear rotate order fill "},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "pause " << c.pause << ", worker " << c.worker);
@@ -309,7 +328,7 @@ TEST(RunPass, TellsItsHookOfEveryStageOnTheThreadThatRunsIt) {
                     {LogStage, &log}};
     PassLog pauses;
     gLog = &pauses;
-    EXPECT_EQ(RunPass(*run.app, io), !key.empty());
+    EXPECT_EQ(RunPass(*run.app, io), key == "\x1b");
     gLog = nullptr;
     EXPECT_EQ(log.onCaller, c.onCaller);
     EXPECT_EQ(log.onWorker, c.onWorker);
