@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -85,6 +86,17 @@ using WindowHandle = GraphicsWindow*;  // nullptr: creation failed
 // The program itself draws deferred, clears in solid grey and fills triangles
 // outlined in their own color, and sets the font and text colors every frame
 // without drawing text; the rest is kept, and tested, for any other caller.
+
+// The picture as drawn so far: the pixels a presenter lent, or the image.
+// Read it anew after every frame, since a presenter swaps what it lent.
+// Empty when the image is not the surface's size.
+inline std::span<const uint32_t> SurfacePixels(const DrawingSurface& surface) {
+  const size_t count = static_cast<size_t>(surface.width > 0 ? surface.width : 0) *
+                       static_cast<size_t>(surface.height > 0 ? surface.height : 0);
+  if (surface.pixels) return {surface.pixels, count};
+  if (surface.image.size() < count) return {};
+  return {surface.image.data(), count};
+}
 
 // Error number recorded by the last failing platform call on this thread.
 int32_t& PlatformError();

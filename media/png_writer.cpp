@@ -53,8 +53,9 @@ bool Encode(PngJob& job, const DrawingSurface& surface) {
                static_cast<png_uint_32>(surface.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(job.png, job.info);
+  const uint32_t* const pixels = SurfacePixels(surface).data();
   for (int32_t y = 0; y < surface.height; ++y) {
-    const uint32_t* pixel = surface.image.data() + static_cast<size_t>(y) * surface.width;
+    const uint32_t* pixel = pixels + static_cast<size_t>(y) * surface.width;
     for (int32_t x = 0; x < surface.width; ++x) {
       job.row[3 * x] = static_cast<png_byte>(pixel[x] >> 16);
       job.row[3 * x + 1] = static_cast<png_byte>(pixel[x] >> 8);
@@ -87,8 +88,7 @@ bool CheckPngOutput(const std::string& path, OutputTarget& target, std::string* 
 
 bool EncodePng(const DrawingSurface& surface, std::vector<uint8_t>& bytes, std::string* error) {
   bytes.clear();
-  if (surface.width <= 0 || surface.height <= 0 ||
-      surface.image.size() < static_cast<size_t>(surface.width) * surface.height) {
+  if (surface.width <= 0 || surface.height <= 0 || SurfacePixels(surface).empty()) {
     SetError(error, "the surface holds no image");
     return false;
   }

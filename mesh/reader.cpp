@@ -137,12 +137,7 @@ ScannedLine ScanLine(const std::string& line) {
   return s;
 }
 
-// The text after the keyword found at position at; it ends where the line
-// does, with the line's terminating NUL behind it.
-[[gnu::always_inline]] inline const char* After(const ScannedLine& l, int32_t at,
-                                                const Keyword& keyword) {
-  return l.t.data() + at + keyword.length;
-}
+// The text after the keyword found at position at, to the end of the line.
 [[gnu::always_inline]] inline std::string_view RestAfter(const ScannedLine& l, int32_t at,
                                                          const Keyword& keyword) {
   return l.t.substr(at + keyword.length);
@@ -156,7 +151,7 @@ ScannedLine ScanLine(const std::string& line) {
 [[gnu::always_inline]] inline float CoordinateAfter(const ScannedLine& l, int32_t at,
                                                     const Keyword& keyword, int32_t offset) {
   int64_t whole = 0;
-  if (ParseWholeNumber(After(l, at, keyword), whole)) return static_cast<float>(whole + offset);
+  if (ParseWholeNumber(RestAfter(l, at, keyword), whole)) return static_cast<float>(whole + offset);
   return static_cast<float>(static_cast<long double>(offset) +
                             ParseNumber(RestAfter(l, at, keyword)));
 }
@@ -166,7 +161,7 @@ ScannedLine ScanLine(const std::string& line) {
 [[gnu::always_inline]] inline int32_t IntegerAfter(const ScannedLine& l, int32_t at,
                                                    const Keyword& keyword, int32_t base = 0) {
   int64_t whole = 0;
-  if (ParseWholeNumber(After(l, at, keyword), whole)) {
+  if (ParseWholeNumber(RestAfter(l, at, keyword), whole)) {
     const int64_t sum = whole + base;
     if (sum >= INT32_MIN && sum <= INT32_MAX) return static_cast<int32_t>(sum);
     return RoundToInt(static_cast<long double>(sum));

@@ -1,5 +1,6 @@
 #include "mesh/shapes.h"
 
+#include <array>
 #include <cassert>
 #include <cstring>
 #include <string>
@@ -19,6 +20,19 @@ constexpr int kFloatDigits = 7;
 constexpr int kIntegerDigits = 15;
 constexpr int kConstantDigits = 7;
 
+// A number's text in a buffer of kNumberTextMax bytes: what LineBuilder
+// copies whole, so the copy never reads past the buffer it comes from.
+struct NumberText {
+  char text[kNumberTextMax];
+  int length = 0;
+};
+
+NumberText FormatNumberText(double x, int digits) {
+  NumberText number;
+  number.length = FormatNumberTo(number.text, x, digits);
+  return number;
+}
+
 // A line is put together on the stack and assigned in one go: the strings of
 // MeshLines keep their capacity, so writing a shape does not touch the heap
 // once the lines have grown.
@@ -30,12 +44,13 @@ struct LineBuilder {
     std::memcpy(text + length, s.data(), s.size());
     length += static_cast<int>(s.size());
   }
-  // A number text that starts a buffer of kNumberTextMax bytes: copied whole,
-  // a fixed size the compiler turns into two moves, then cut to its length.
-  void AddNumber(std::string_view s) {
+  // Copied whole, a fixed size the compiler turns into two moves, then cut
+  // to its length.
+  void AddNumber(const NumberText& number) {
     assert(length + kNumberTextMax <= static_cast<int>(sizeof text));
-    std::memcpy(text + length, s.data(), kNumberTextMax);
-    length += static_cast<int>(s.size());
+    assert(number.length >= 0 && number.length <= kNumberTextMax);
+    std::memcpy(text + length, number.text, kNumberTextMax);
+    length += number.length;
   }
   // A number formatted in place.
   void AddNumber(double x, int digits) {
@@ -46,24 +61,20 @@ struct LineBuilder {
 };
 
 // " 0" to " 7": vertex numbers as 32-bit integers.
-std::string_view VertexNumber(int i) {
+const NumberText& VertexNumber(int i) {
   assert(i >= 0 && i < 8);
   static const auto texts = [] {
-    struct {
-      char text[8][kNumberTextMax];
-      int length[8];
-    } t{};
-    for (int k = 0; k < 8; ++k) t.length[k] = FormatNumberTo(t.text[k], k, kIntegerDigits);
+    std::array<NumberText, 8> t{};
+    for (int k = 0; k < 8; ++k) t[k] = FormatNumberText(k, kIntegerDigits);
     return t;
   }();
-  return std::string_view(texts.text[i], texts.length[i]);
+  return texts[i];
 }
 
 void WriteHeader(std::string& line, std::string_view counts, int faces) {
-  char number[kNumberTextMax];
   LineBuilder b;
   b.Add(counts);
-  b.AddNumber(std::string_view(number, FormatNumberTo(number, faces, kConstantDigits)));
+  b.AddNumber(FormatNumberText(faces, kConstantDigits));
   b.AssignTo(line);
 }
 
@@ -80,7 +91,7 @@ void WriteVertex(std::string& line, int index, const float v[3]) {
   b.AssignTo(line);
 }
 
-void WriteFace(std::string& line, std::string_view text, std::string_view color) {
+void WriteFace(std::string& line, std::string_view text, const NumberText& color) {
   LineBuilder b;
   b.Add(text);
   b.AddNumber(color);
@@ -120,9 +131,8 @@ void MakeRectangle(MeshStore& store, const float points[9], int32_t FrontColor, 
   }
   Combine(v[3], v[2], v[0], v[1]);  // the corner opposite P1
 
-  char front[kNumberTextMax], back[kNumberTextMax];
-  const std::string_view frontText(front, FormatNumberTo(front, FrontColor, kIntegerDigits));
-  const std::string_view backText(back, FormatNumberTo(back, BackColor, kIntegerDigits));
+  const NumberText frontText = FormatNumberText(FrontColor, kIntegerDigits);
+  const NumberText backText = FormatNumberText(BackColor, kIntegerDigits);
 
   auto& lines = store.MeshLines;
   assert(lines.size() > 9);
@@ -161,8 +171,7 @@ void MakeBox(MeshStore& store, const float points[12], int32_t Color) {
       "Face 9: A:1 B:5 C:6 colore:", "Face 10: A:3 B:7 C:2 colore:", "Face 11: A:4 B:2 C:7 colore:",
   };
 
-  char color[kNumberTextMax];
-  const std::string_view colorText(color, FormatNumberTo(color, Color, kIntegerDigits));
+  const NumberText colorText = FormatNumberText(Color, kIntegerDigits);
 
   auto& lines = store.MeshLines;
   assert(lines.size() > 21);

@@ -35,22 +35,25 @@ long double ParseNumber(std::string_view text);
 // tabs and line feeds, an optional sign and 1 to 18 digits not followed by a
 // digit, a point or an exponent letter ("-0" gives 0, which equals the
 // negative zero ParseNumber gives). False for any other text: ask ParseNumber.
-// The text ends with a NUL byte (a std::string's bytes): that NUL ends the
-// number as the end of the text would, and so does a NUL within the text.
-// Inline: the reader calls it for every number of every line.
-inline bool ParseWholeNumber(const char* text, int64_t& value) {
-  const char* p = text;
-  while (*p == ' ' || *p == '\t' || *p == '\n') ++p;
+// The number ends at the end of the text, or at any byte that is none of
+// the above (a NUL included). Inline: the reader calls it for every number
+// of every line.
+inline bool ParseWholeNumber(std::string_view text, int64_t& value) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p != end && (*p == ' ' || *p == '\t' || *p == '\n')) ++p;
   bool negative = false;
-  if (*p == '-' || *p == '+') negative = *p++ == '-';
+  if (p != end && (*p == '-' || *p == '+')) negative = *p++ == '-';
   const char* const first = p;
   // Digits past the 18th make it no plain whole number; they wrap the
   // unsigned sum harmlessly before the count turns it down.
   uint64_t v = 0;
-  for (unsigned d; (d = static_cast<unsigned>(*p - '0')) <= 9; ++p) v = v * 10 + d;
+  for (unsigned d; p != end && (d = static_cast<unsigned>(*p - '0')) <= 9; ++p) v = v * 10 + d;
   if (p == first || p - first > 18) return false;
-  const char c = *p;
-  if (c == '.' || c == 'E' || c == 'e' || c == 'D' || c == 'd') return false;
+  if (p != end) {
+    const char c = *p;
+    if (c == '.' || c == 'E' || c == 'e' || c == 'D' || c == 'd') return false;
+  }
   value = negative ? -static_cast<int64_t>(v) : static_cast<int64_t>(v);
   return true;
 }

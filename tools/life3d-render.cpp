@@ -18,17 +18,16 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
-#include <span>
 #include <string>
 #include <vector>
 
+#include "app/key_script.h"
 #include "app/life3d.h"
 #include "app/program.h"
 #include "base/clock.h"
 #include "draw/surface.h"
 #include "media/png_writer.h"
 #include "media/video_writer.h"
-#include "app/key_script.h"
 #include "tools/render_options.h"
 
 namespace {
@@ -225,8 +224,9 @@ bool RunPasses(Life3D& app, const RenderOptions& options, long passes, VideoWrit
   PassIo io = RunIo(options, worker);
   io.readKey = NextScriptedKey;
   io.context = &script;
-  const std::span<const uint32_t> picture = app.SceneWindow->surface.image;
-  auto keepFrame = [&] { return !video || AddVideoFrame(*video, picture, &error); };
+  auto keepFrame = [&] {
+    return !video || AddVideoFrame(*video, SurfacePixels(app.SceneWindow->surface), &error);
+  };
   if (!keepFrame()) return false;
   for (long pass = 0; pass < passes && !gStopSignal; ++pass) {
     if (RunPass(app, io)) break;  // Esc: the run ends before this pass's frame
