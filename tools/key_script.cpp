@@ -1,6 +1,12 @@
 #include "tools/key_script.h"
 
-#include <utility>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "media/output_file.h"
 
 namespace life3d {
 
@@ -14,7 +20,7 @@ int HexDigit(char c) {
 }
 
 // One byte of a script at text[at]: a plain byte, \\, \e or \xHH.
-bool ParseKeyByte(std::string_view text, size_t& at, char& byte) {
+bool TakeKeyByte(std::string_view text, size_t& at, char& byte) {
   if (at >= text.size()) return false;
   if (text[at] != '\\') {
     byte = text[at++];
@@ -38,26 +44,72 @@ bool ParseKeyByte(std::string_view text, size_t& at, char& byte) {
 
 }  // namespace
 
-bool ParseKeyScript(std::string_view text, std::vector<std::string>& keys) {
-  keys.clear();
+bool TakeScriptKey(std::string_view text, size_t& at, std::string& key) {
+  size_t next = at;
+  const bool twoBytes = at + 1 < text.size() && text[at] == '\\' && text[at + 1] == '0';
+  if (twoBytes) next += 2;
+  char byte = 0;
+  if (!TakeKeyByte(text, next, byte)) return false;
+  key.clear();
+  if (twoBytes) key.push_back('\0');
+  key.push_back(byte);
+  at = next;
+  return true;
+}
+
+bool CheckKeyScript(std::string_view text, std::string_view source, std::string& error) {
+  std::string key;
   for (size_t at = 0; at < text.size();) {
-    std::string key;
-    if (text.substr(at).starts_with("\\0")) {
-      key.push_back('\0');
-      at += 2;
+    if (!TakeScriptKey(text, at, key)) {
+      error = std::string(source) + " has " + QuoteName(text.substr(at, kMaxKeyBytes)) +
+              " at byte " + std::to_string(at + 1) +
+              ", where a backslash begins \\e, \\xHH, \\\\ or \\0 and a key";
+      return false;
     }
-    char byte = 0;
-    if (!ParseKeyByte(text, at, byte)) return false;
-    key.push_back(byte);
-    keys.push_back(std::move(key));
   }
   return true;
 }
 
+bool ReadKeyScriptFile(const std::string& name, size_t maxBytes, std::string& text,
+                       std::string& error) {
+  const bool fromStdin = name == "-";
+  const std::string shown =
+      "--keys-file " + (fromStdin ? std::string("- (standard input)") : QuoteName(name));
+  const int fd = fromStdin ? STDIN_FILENO : open(name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = shown + ": " + std::strerror(errno);
+    return false;
+  }
+  text.clear();
+  // One byte more than maxBytes may be the final line feed.
+  char chunk[65536];
+  ssize_t n = 0;
+  while (text.size() <= maxBytes + 1) {
+    n = read(fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(chunk, static_cast<size_t>(n));
+  }
+  const int readError = n < 0 ? errno : 0;
+  if (!fromStdin) close(fd);
+  if (readError != 0) {
+    error = shown + ": " + std::strerror(readError);
+    return false;
+  }
+  if (text.ends_with('\n')) text.pop_back();
+  if (text.size() > maxBytes) {
+    error = shown + " is longer than " + std::to_string(maxBytes) +
+            " bytes, more keys than any run reads";
+    return false;
+  }
+  return CheckKeyScript(text, shown, error);
+}
+
 std::string NextScriptedKey(void* context) {
   auto& script = *static_cast<KeyScript*>(context);
-  if (script.next >= script.keys->size()) return std::string();
-  return (*script.keys)[script.next++];
+  std::string key;
+  if (!TakeScriptKey(script.text, script.next, key)) return std::string();
+  return key;
 }
 
 }  // namespace life3d
