@@ -16,8 +16,8 @@ namespace life3d::fuzz {
 
 inline constexpr int kMaxReaderCalls = 16;
 
-// One store for every input: its 100,001 lines are made once. Each input
-// starts from what a fresh store holds, so a failure replays from its input.
+// One store for every input: its lines are made once. Each input starts from
+// what a fresh store holds, so a failure replays from its input.
 inline MeshStore& ReaderStore() {
   static MeshStore store;
   return store;
@@ -68,17 +68,18 @@ inline void ReadCalls(InputReader& in, MeshStore& store) {
     const int32_t lastLine = in.Take<int32_t>();
     std::string_view text = in.TakeText();
     if (flags & 1) ResetScene(store);
+    const auto lines = static_cast<int32_t>(store.MeshLines.size());
     int32_t line = 0;
-    while (line <= kMeshLinesLast) {
+    while (line < lines) {
       const size_t end = text.find('\n');
       store.MeshLines[line++].assign(text.substr(0, end));
       if (end == std::string_view::npos) break;
       text.remove_prefix(end + 1);
     }
     if (line > linesUsed) linesUsed = line;
-    // Mostly near the text's own last line: a far one reads up to 100,001
-    // lines, which would slow most inputs down. Flags 2 and 3 (and no other
-    // bits) take it as it is.
+    // Mostly near the text's own last line: a far one reads every line of
+    // the buffer, which would slow most inputs down. Flags 2 and 3 (and no
+    // other bits) take it as it is.
     const bool asGiven = (flags & 0xFE) == 2;
     store.MeshLastLine = asGiven ? lastLine : line - 1 + lastLine % 8;
     ReadMeshText(store, ox, oy, oz, color);
