@@ -11,7 +11,7 @@ int HexDigit(char c) {
 }
 
 // One byte at text[at]: a plain byte, \\, \e or \xHH.
-bool ParseKeyByte(std::string_view text, size_t& at, char& byte) {
+bool TakeKeyByte(std::string_view text, size_t& at, char& byte) {
   if (at >= text.size()) return false;
   if (text[at] != '\\') {
     byte = text[at++];
@@ -51,21 +51,28 @@ void FormatKeyByte(char byte, std::string& text) {
 
 }  // namespace
 
+bool TakeScriptKey(std::string_view text, size_t& at, std::string& key) {
+  size_t next = at;
+  const bool twoBytes = at + 1 < text.size() && text[at] == '\\' && text[at + 1] == '0';
+  if (twoBytes) next += 2;
+  char byte = 0;
+  if (!TakeKeyByte(text, next, byte)) return false;
+  key.clear();
+  if (twoBytes) key.push_back('\0');
+  key.push_back(byte);
+  at = next;
+  return true;
+}
+
 bool ParseKeyScript(std::string_view text, std::vector<std::string>& keys) {
   keys.clear();
+  std::string key;
   for (size_t at = 0; at < text.size();) {
-    std::string key;
-    if (text.substr(at).starts_with("\\0")) {
-      key.push_back('\0');
-      at += 2;
-    }
-    char byte = 0;
-    if (!ParseKeyByte(text, at, byte)) {
+    if (!TakeScriptKey(text, at, key)) {
       keys.clear();
       return false;
     }
-    key.push_back(byte);
-    keys.push_back(std::move(key));
+    keys.push_back(key);
   }
   return true;
 }
@@ -87,8 +94,9 @@ std::string FormatKeyScript(const std::vector<std::string>& keys) {
 
 std::string NextScriptedKey(void* context) {
   auto& script = *static_cast<KeyScript*>(context);
-  if (script.next >= script.keys->size()) return std::string();
-  return (*script.keys)[script.next++];
+  std::string key;
+  if (!TakeScriptKey(script.text, script.next, key)) return std::string();
+  return key;
 }
 
 }  // namespace life3d

@@ -54,17 +54,11 @@ std::string Joined(const std::vector<std::string>& lines) {
   return text;
 }
 
+// The same calls for both mesh targets: alone for the reader's, behind the
+// camera for the frame's.
 void SaveReader(const std::string& name, const Camera& camera, const std::vector<ReaderCall>& calls,
                 float angleX = -136, float angleZ = 60) {
   InputWriter w;
-  w.Put(camera.Xoff);
-  w.Put(camera.Yoff);
-  w.Put(camera.Zoff);
-  w.Put(camera.Zoom);
-  w.Put(angleX);
-  w.Put(0.0f);
-  w.Put(angleZ);
-  w.Put(uint8_t{0});
   for (const ReaderCall& c : calls) {
     const bool absolute = c.lastLine != -2;
     w.Put(static_cast<uint8_t>((c.reset ? 1 : 0) | (absolute ? 2 : 0)));
@@ -75,7 +69,17 @@ void SaveReader(const std::string& name, const Camera& camera, const std::vector
     w.Put(absolute ? c.lastLine : 0);
     w.PutText(c.text);
   }
-  Save("mesh_reader_fuzz", name, w.bytes);
+  Save("mesh_text_fuzz", name, w.bytes);
+  InputWriter framed;
+  framed.Put(camera.Xoff);
+  framed.Put(camera.Yoff);
+  framed.Put(camera.Zoff);
+  framed.Put(camera.Zoom);
+  framed.Put(angleX);
+  framed.Put(0.0f);
+  framed.Put(angleZ);
+  framed.Put(uint8_t{0});
+  Save("mesh_reader_fuzz", name, framed.bytes + w.bytes);
 }
 
 void ReaderSeeds() {
@@ -291,6 +295,44 @@ void PolygonSeeds() {
                 Polygon({0, 0, 7, 0, 7, 7, 0, 7}, -1, -1, -3, false)});
 }
 
+// ---- life3d-render's key script and options ----
+
+void ToolSeeds() {
+  const std::vector<std::pair<const char*, std::string>> scripts = {
+      {"plain", "XXXXq++zzdDaAeE"},
+      {"escapes", "\\e\\\\\\x41\\xfF\\0H\\0\\x50\\0\\\\\\0\\e"},
+      {"bad_escapes", "ab\\q\\x4"},
+      {"cut_short", "x\\0"},
+      {"raw_bytes", std::string("\0\n\x1b\xff ", 5)},
+  };
+  for (const auto& [name, text] : scripts) Save("key_script_fuzz", name, text);
+
+  // Arguments joined by 0 bytes, as the target splits them.
+  const std::vector<std::pair<const char*, std::vector<std::string>>> lines = {
+      {"picture", {"--seed", "43200.25", "--passes", "30", "--out", "frame.png"}},
+      {"keys",
+       {"--seed=1000", "--passes=60", "--keys", "XXXXq++zzdDaAeE", "--size", "640x360", "--out",
+        "a.png"}},
+      {"keys_file", {"--keys-file", "-", "--passes", "3", "--video", "run.mkv", "--fps", "30"}},
+      {"switches",
+       {"--seed", "7", "--passes", "20", "--quick", "--no-center", "--pause", "--angles",
+        "-136,0.5,60", "--out", "-"}},
+      {"bench", {"--bench", "--passes", "200", "--quiet", "--quality=26", "--video", "x.mp4"}},
+      {"help", {"-h", "--version", "--help"}},
+      {"long_decimals",
+       {"--seed", "0." + std::string(319, '0') + "1", "--angles",
+        "340282356779733661637539395458142568448,0,0", "--out", "a.png"}},
+      {"refused",
+       {"--frobnicate", "--passes", "-1", "--size", "0x10", "--seed", "1e3", "--keys", "\\q",
+        "--a\nb"}},
+  };
+  for (const auto& [name, args] : lines) {
+    std::string bytes;
+    for (size_t k = 0; k < args.size(); ++k) bytes += (k ? std::string(1, '\0') : "") + args[k];
+    Save("render_options_fuzz", name, bytes);
+  }
+}
+
 }  // namespace
 }  // namespace life3d
 
@@ -304,5 +346,6 @@ int main(int argc, char** argv) {
   life3d::NumberSeeds();
   life3d::KeySeeds();
   life3d::PolygonSeeds();
+  life3d::ToolSeeds();
   return 0;
 }

@@ -2,8 +2,9 @@
 # run_fuzzer.sh TARGET SEEDS [libFuzzer options...]: runs TARGET on its
 # committed seeds without adding to them. By default what it finds goes to a
 # scratch corpus that is removed afterwards; with LIFE3D_FUZZ_SECONDS set it
-# runs that long instead of the given -runs and -seed and keeps its corpus
-# beside TARGET, so a later long run starts where this one stopped. A
+# runs that long instead of the given -runs and -seed (or LIFE3D_FUZZ_RUNS
+# inputs, if set and sooner) and keeps its corpus beside TARGET, so a later
+# long run starts where this one stopped. A
 # crashing input is kept in the working directory as crash-* (or leak-*,
 # timeout-*).
 set -euo pipefail
@@ -16,6 +17,7 @@ if [ -n "${LIFE3D_FUZZ_SECONDS:-}" ]; then
     case "$o" in -runs=* | -seed=*) ;; *) options+=("$o") ;; esac
   done
   options+=("-max_total_time=$LIFE3D_FUZZ_SECONDS")
+  [ -n "${LIFE3D_FUZZ_RUNS:-}" ] && options+=("-runs=$LIFE3D_FUZZ_RUNS")
   corpus="$(dirname "$target")/corpus/$(basename "$target")"
   mkdir -p "$corpus"
 else
@@ -30,7 +32,7 @@ status=0
 if [ "$status" -ne 0 ]; then
   tail -n 80 "$log"
 else
-  grep -E '^(Done|stat::number_of_executed_units|stat::average_exec_per_sec|stat::new_units_added)' "$log"
+  grep -E '^(Done|stat::number_of_executed_units|stat::average_exec_per_sec|stat::new_units_added|stat::peak_rss_mb)' "$log"
 fi
 rm -f "$log"
 exit "$status"

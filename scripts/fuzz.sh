@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# scripts/fuzz.sh [SECONDS]: builds the fuzz targets with clang, the address
-# and undefined-behaviour sanitizers and library assertions in build-fuzz/,
-# then runs each one. Without SECONDS: the short pass CI runs, a fixed number
-# of runs with a fixed seed, so it gives the same result every time. With
-# SECONDS: each target for that long, one after another, growing a corpus
-# kept in build-fuzz/fuzz/corpus/.
+# scripts/fuzz.sh [SECONDS [TARGET...]]: builds the fuzz targets with clang,
+# the address and undefined-behaviour sanitizers and library assertions in
+# build-fuzz/, then runs them. Without SECONDS: the short pass CI runs, every
+# target a fixed number of runs with a fixed seed, so it gives the same result
+# every time. With SECONDS: each named target (all without names) for that
+# long, one after another, growing a corpus kept in build-fuzz/fuzz/corpus/;
+# LIFE3D_FUZZ_RUNS=N stops each one after N inputs if that comes first.
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 ensure_packages "${PACKAGES[@]}"
 FUZZ_BUILD="$ROOT/build-fuzz"
@@ -17,7 +18,10 @@ cmake --build "$FUZZ_BUILD" --target life3d_fuzzers -j "$(nproc)"
 cd "$FUZZ_BUILD/fuzz"
 if [ $# -ge 1 ]; then
   export LIFE3D_FUZZ_SECONDS="$1"
-  ctest --output-on-failure -V -j1 --timeout $(($1 + 300))
+  shift
+  names=".*"
+  [ $# -ge 1 ] && names="$(IFS='|' && echo "$*")"
+  ctest --output-on-failure -V -j1 --timeout $((LIFE3D_FUZZ_SECONDS + 300)) -R "^fuzz_($names)\$"
 else
   ctest --output-on-failure -j "$(nproc)" --timeout 900
 fi

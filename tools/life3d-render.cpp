@@ -4,7 +4,7 @@
 //
 // Sections: the figures of --bench, taken through RunPass's stage hook; stop
 // signals; progress line; the run; its files; main. The options and the usage
-// text are in render_options.h, the --keys text in app/key_script.h.
+// text are in render_options.h, the key scripts in key_script.h.
 
 #include <unistd.h>
 
@@ -219,7 +219,7 @@ bool RunBench(Life3D& app, const RenderOptions& options, long passes, double sec
 // run, or with the reason when the video fails.
 bool RunPasses(Life3D& app, const RenderOptions& options, long passes, VideoWriter* video,
                Progress& progress, std::string& error) {
-  KeyScript script{&options.keys};
+  KeyScript script{options.keys};
   Worker worker;
   PassIo io = RunIo(options, worker);
   io.readKey = NextScriptedKey;
@@ -324,6 +324,10 @@ int main(int argc, char** argv) {
     std::fputs("life3d-render " LIFE3D_VERSION "\n", stdout);
     return 0;
   }
+  // Any script a run can read to its end: every pass's key at its longest.
+  if (!options.keysFile.empty() &&
+      !ReadKeyScriptFile(options.keysFile, kMaxPasses * kMaxKeyBytes, options.keys, error))
+    return Report(error, 2);
   const long passes =
       options.passes >= 0 ? options.passes : (options.bench ? kDefaultBenchPasses : 0);
   const double seconds = options.seed >= 0 ? options.seed : TimeOfDaySeconds();

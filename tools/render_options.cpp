@@ -2,24 +2,24 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <string_view>
+#include <utility>
 
-#include "app/key_script.h"
 #include "app/program.h"
 #include "base/clock.h"
 #include "draw/surface.h"
+#include "media/output_file.h"
 #include "media/video_writer.h"
+#include "tools/key_script.h"
 
 namespace life3d {
 
 namespace {
 
-constexpr long kMaxPasses = 100000000;
 // Each format's own range is the writer's to check, so its refusal names the format.
 constexpr long kMaxAnyVideoQuality = std::max(kMp4Quality.maxQuality, kWebmQuality.maxQuality);
 
@@ -39,10 +39,13 @@ constexpr char kUsage[] =
     "  --no-center      stop centring the scene from the first loop pass on\n"
     "  --angles X,Y,Z   view angles in degrees (default -136,0,60)\n"
     "  --keys TEXT      one key per pass, in order, as if typed; after the last\n"
-    "                   one no key comes. \\e is Esc (it ends the run before\n"
-    "                   that pass's frame), \\xHH the byte HH, \\\\ a backslash,\n"
-    "                   \\0 then a key the two-byte key 0 + that byte (\\0H is\n"
-    "                   Up); a blank is a pass with a key that does nothing\n"
+    "                   one no key comes (needs --passes). \\e is Esc (it ends\n"
+    "                   the run before that pass's frame), \\xHH the byte HH,\n"
+    "                   \\\\ a backslash, \\0 then a key the two-byte key 0 +\n"
+    "                   that byte (\\0H is Up); a blank is a pass with a key\n"
+    "                   that does nothing\n"
+    "  --keys-file FILE the keys of --keys from FILE (- for standard input), of\n"
+    "                   any length; one final line feed is not a key\n"
     "  --out FILE.png   write the last frame drawn to FILE.png; --out - writes\n"
     "                   the PNG to standard output (a pipe or a file, not a terminal)\n"
     "  --video FILE     write every frame drawn, the first one included, as a\n"
@@ -64,10 +67,12 @@ constexpr char kUsage[] =
     "  --help           show this text\n"
     "\n"
     "One of --out, --video and --bench is needed, and each option is given at\n"
-    "most once. Numbers are plain decimals (43200.25, -136). Every path is\n"
-    "checked before the run (a folder, device, FIFO or socket is refused; a\n"
-    "link is followed) and a file appears only once complete: a failure or a\n"
-    "signal (SIGINT, SIGTERM, SIGHUP: status 128 + N) leaves none.\n"
+    "most once. Numbers are plain decimals of any length (43200.25, -136,\n"
+    "0.000001), rounded to the nearest double, or float for angles; no\n"
+    "exponents. Every path is checked before the run (a folder, device, FIFO\n"
+    "or socket is refused; a link is followed) and a file appears only once\n"
+    "complete: a failure or a signal (SIGINT, SIGTERM, SIGHUP: status 128 + N)\n"
+    "leaves none.\n"
     "\n"
     "Examples:\n"
     "  life3d-render --seed 43200.25 --passes 10 --size 960x540 --out frame.png\n"
@@ -80,14 +85,18 @@ bool IsDigits(std::string_view text) {
 
 // Plain decimal only: digits with an optional fraction, and a leading '-'
 // where negatives make sense. No blanks, '+', hex, exponents, inf or nan, so
-// a value reads the same to a person as to the program.
-bool ParseDecimal(std::string_view text, bool negative, double& value) {
-  std::string_view body = text;
-  if (negative && body.starts_with('-')) body.remove_prefix(1);
-  const size_t dot = body.find('.');
-  if (!IsDigits(body.substr(0, dot)) ||
-      (dot != std::string_view::npos && !IsDigits(body.substr(dot + 1))))
-    return false;
+// a value reads the same to a person as to the program. Any number of digits:
+// the value is the one nearest to the decimal (strtod and strtof round once,
+// correctly, subnormals included), so 1e-320 is written 0.000...0001.
+bool IsPlainDecimal(std::string_view text, bool negative) {
+  if (negative && text.starts_with('-')) text.remove_prefix(1);
+  const size_t dot = text.find('.');
+  return IsDigits(text.substr(0, dot)) &&
+         (dot == std::string_view::npos || IsDigits(text.substr(dot + 1)));
+}
+
+bool ParseDecimal(std::string_view text, double& value) {
+  if (!IsPlainDecimal(text, false)) return false;
   value = std::strtod(std::string(text).c_str(), nullptr);
   return std::isfinite(value);
 }
@@ -114,7 +123,7 @@ struct OptionRow {
 
 bool Refuse(std::string& error, const OptionRow& row, const std::string& wants,
             std::string_view value) {
-  error = std::string(row.name) + " wants " + wants + ", not '" + std::string(value) + "'";
+  error = std::string(row.name) + " wants " + wants + ", not " + QuoteName(value);
   return false;
 }
 
@@ -123,9 +132,11 @@ std::string Range(const OptionRow& row) {
 }
 
 bool ParseSeed(const OptionRow& row, std::string_view value, RenderOptions& o, std::string& error) {
-  return (ParseDecimal(value, false, o.seed) && o.seed < kSecondsPerDay) ||
+  return (ParseDecimal(value, o.seed) && o.seed < kSecondsPerDay) ||
          Refuse(error, row,
-                "seconds since midnight, 0 <= SECONDS < " + std::to_string(kSecondsPerDay), value);
+                "seconds since midnight as a plain decimal, 0 <= SECONDS < " +
+                    std::to_string(kSecondsPerDay),
+                value);
 }
 
 // A whole number within the row's limits.
@@ -147,29 +158,38 @@ bool ParseSize(const OptionRow& row, std::string_view value, RenderOptions& o, s
   return true;
 }
 
+// Each angle is kept as a 32-bit float, so it is rounded to one straight from
+// its decimal, and one that rounds beyond the largest float is refused.
 bool ParseAngles(const OptionRow& row, std::string_view value, RenderOptions& o,
                  std::string& error) {
-  double a[3];
+  float a[3];
   std::string_view rest = value;
   for (int i = 0; i < 3; ++i) {
     const size_t comma = rest.find(',');
-    if ((i == 2) != (comma == std::string_view::npos) ||
-        !ParseDecimal(rest.substr(0, comma), true, a[i]))
-      return Refuse(error, row, "three numbers X,Y,Z in degrees", value);
-    if (std::fabs(a[i]) > FLT_MAX)
-      return Refuse(error, row, "angles a 32-bit float can hold", value);
+    const std::string_view text = rest.substr(0, comma);
+    if ((i == 2) != (comma == std::string_view::npos) || !IsPlainDecimal(text, true))
+      return Refuse(error, row, "three plain decimals X,Y,Z in degrees", value);
+    a[i] = std::strtof(std::string(text).c_str(), nullptr);
+    if (!std::isfinite(a[i])) return Refuse(error, row, "angles a 32-bit float can hold", value);
     if (i < 2) rest = rest.substr(comma + 1);
   }
   o.angles = true;
-  o.angleX = static_cast<float>(a[0]);
-  o.angleY = static_cast<float>(a[1]);
-  o.angleZ = static_cast<float>(a[2]);
+  o.angleX = a[0];
+  o.angleY = a[1];
+  o.angleZ = a[2];
   return true;
 }
 
+// --keys and --keys-file give the same script: one of them, once.
+bool TakeKeysOnce(RenderOptions& o, std::string& error) {
+  if (o.keysGiven) error = "--keys and --keys-file both give the keys; give one of them";
+  return !std::exchange(o.keysGiven, true);
+}
+
 bool ParseKeys(const OptionRow& row, std::string_view value, RenderOptions& o, std::string& error) {
-  return ParseKeyScript(value, o.keys) ||
-         Refuse(error, row, "key bytes, \\e, \\xHH, \\\\ or \\0 and a key", value);
+  if (!TakeKeysOnce(o, error)) return false;
+  o.keys = std::string(value);
+  return CheckKeyScript(value, row.name, error);
 }
 
 template <std::string RenderOptions::*kName>
@@ -178,6 +198,11 @@ bool ParseFileName(const OptionRow& row, std::string_view value, RenderOptions& 
   o.*kName = std::string(value);
   if (value.empty()) error = std::string(row.name) + " wants a file name";
   return !value.empty();
+}
+
+bool ParseKeysFile(const OptionRow& row, std::string_view value, RenderOptions& o,
+                   std::string& error) {
+  return TakeKeysOnce(o, error) && ParseFileName<&RenderOptions::keysFile>(row, value, o, error);
 }
 
 template <bool RenderOptions::*kSwitch>
@@ -196,6 +221,7 @@ constexpr OptionRow kOptions[] = {
     {"--no-center", false, SetSwitch<&RenderOptions::noCenter>},
     {"--angles", true, ParseAngles},
     {"--keys", true, ParseKeys},
+    {"--keys-file", true, ParseKeysFile},
     {"--out", true, ParseFileName<&RenderOptions::out>},
     {"--video", true, ParseFileName<&RenderOptions::video>},
     {"--fps", true, ParseWhole<&RenderOptions::fps>, kMinVideoFps, kMaxVideoFps},
@@ -211,8 +237,8 @@ bool CheckCombination(const RenderOptions& options, std::string& error) {
   if (options.help || options.version) return true;
   if (options.bench && options.passes == 0)
     error = "--bench needs at least one pass";
-  else if (options.bench && !options.keys.empty())
-    error = "--bench times passes without keys; leave --keys out";
+  else if (options.bench && options.keysGiven)
+    error = "--bench times passes without keys; leave --keys and --keys-file out";
   else if (options.bench && !options.video.empty())
     error = "--bench times passes without writing them; leave --video out";
   else if (options.bench && options.out == "-")
@@ -223,6 +249,9 @@ bool CheckCombination(const RenderOptions& options, std::string& error) {
     error = "--out - and --video - cannot share standard output";
   else if (!options.bench && options.out.empty() && options.video.empty())
     error = "nothing to write: give --out FILE.png, --video FILE or --bench";
+  else if (options.keysGiven && options.passes < 1)
+    error = std::string(options.keysFile.empty() ? "--keys" : "--keys-file") +
+            " needs --passes N of 1 or more: each pass reads one key";
   return error.empty();
 }
 
@@ -249,7 +278,7 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::stri
     size_t row = 0;
     while (row < kOptionCount && arg != kOptions[row].name) ++row;
     if (row == kOptionCount) {
-      error = "unknown option '" + std::string(argv[k]) + "' (try --help)";
+      error = "unknown option " + QuoteName(argv[k]) + " (try --help)";
       return false;
     }
     const OptionRow& option = kOptions[row];

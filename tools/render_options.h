@@ -6,11 +6,11 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace life3d {
 
 inline constexpr long kDefaultBenchPasses = 100;  // --bench without --passes
+inline constexpr long kMaxPasses = 100000000;
 
 struct RenderOptions {
   double seed = -1;  // negative: now
@@ -20,7 +20,9 @@ struct RenderOptions {
   bool pause = false;
   bool angles = false;
   float angleX = 0, angleY = 0, angleZ = 0;
-  std::vector<std::string> keys;  // key texts, one per pass
+  bool keysGiven = false;  // --keys or --keys-file
+  std::string keys;        // the key script (key_script.h), checked; a file's once read
+  std::string keysFile;    // --keys-file's name, "-" for standard input; read by the tool
   std::string out;
   std::string video;
   long fps = -1;      // negative: not given (kDefaultVideoFps)
@@ -29,7 +31,9 @@ struct RenderOptions {
 };
 
 // Fills options from argv: each option at most once, its value after it or
-// after '='. On a bad option or combination returns false with the reason.
+// after '='. On a bad option or combination returns false with a one-line
+// reason that quotes what the user gave. Touches no file and never ends the
+// process: --keys-file's name is kept for the tool to read.
 bool ParseRenderOptions(int argc, char** argv, RenderOptions& options, std::string& error);
 // The usage text, on standard output.
 void PrintRenderUsage();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # life3d-render: help, option and output errors, a PNG of the first frame and
-# the same picture for the same seed, standard output, links, what a replaced
-# file was, a full disk, a signal.
+# the same picture for the same seed, keys from the command line, a file or
+# standard input, standard output, links, what a replaced file was, a full
+# disk, a signal.
 set -u
 BUILD="$1"
 TOOL="$BUILD/life3d-render"
@@ -23,7 +24,8 @@ for bad in "--frobnicate" "--passes -1" "--passes" "--size 0x10" "--size 640" \
   "--seed 0x10 --out $F/x.png" "--seed 1e3 --out $F/x.png" "--angles=-1,+2,3 --out $F/x.png" \
   "--seed 1 --seed 2 --out $F/x.png" "--quick --quick --out $F/x.png" "--out $F/x.jpg" \
   "--out $F/no/such/x.png" "--out $WORK/dir.png" "--out $WORK/fifo.png" \
-  "--out $WORK/device.png" "--out - --video -" "--bench --out -"; do
+  "--out $WORK/device.png" "--out - --video -" "--bench --out -" "--keys X --out $F/x.png" \
+  "--keys-file $WORK/none --passes 1 --out $F/x.png" "--angles 1e39,0,0 --out $F/x.png"; do
   # shellcheck disable=SC2086
   "$TOOL" --size 16x16 $bad >"$WORK/out" 2>"$WORK/err"
   status=$?
@@ -63,6 +65,14 @@ done
 cmp -s "$WORK/e.png" "$WORK/f.png" || fail "Esc in --keys does not end the run before its frame"
 "$TOOL" --seed 100 --passes 1 --size 160x100 --out "$WORK/g.png" || fail "one pass"
 ! cmp -s "$WORK/f.png" "$WORK/g.png" || fail "a key of --keys changes nothing"
+# The same keys from a file ending in a line feed, as echo writes one, and
+# from standard input, longer than one argument may be.
+printf 'X\\e\n' >"$WORK/keys"
+"$TOOL" --seed 100 --passes 5 --keys-file "$WORK/keys" --size 160x100 --out "$WORK/h.png" &&
+  cmp -s "$WORK/e.png" "$WORK/h.png" || fail "--keys-file reads other keys than --keys"
+{ printf 'X\\e' && head -c 300000 /dev/zero | tr '\0' ' '; } |
+  "$TOOL" --seed 100 --passes 5 --keys-file - --size 160x100 --out "$WORK/h.png" &&
+  cmp -s "$WORK/e.png" "$WORK/h.png" || fail "--keys-file - reads other keys than --keys"
 
 # Standard output takes the same PNG, but not on a terminal.
 "$TOOL" --seed 43200.25 --size 320x200 --out - | cmp -s - "$WORK/a.png" ||
