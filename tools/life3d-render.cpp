@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "app/key_script.h"
+#include "tools/key_script.h"
 #include "app/life3d.h"
 #include "app/program.h"
 #include "base/clock.h"
