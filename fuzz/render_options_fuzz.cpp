@@ -31,7 +31,7 @@ bool OneLine(const std::string& text) {
 bool WithinRanges(const RenderOptions& o) {
   std::string error;
   const bool keys = !o.keysGiven || o.help || o.version ||
-                    (o.passes >= 1 && (!o.keysFile.empty() || CheckKeyScript(o.keys, "", error)));
+                    (o.passes >= 0 && (!o.keysFile.empty() || CheckKeyScript(o.keys, "", error)));
   return keys && (o.seed == -1 || (o.seed >= 0 && o.seed < kSecondsPerDay)) && o.passes >= -1 &&
          o.passes <= kMaxPasses && o.width >= 1 && o.width <= kMaxImageSide && o.height >= 1 &&
          o.height <= kMaxImageSide && std::isfinite(o.angleX) && std::isfinite(o.angleY) &&

@@ -249,9 +249,11 @@ bool CheckCombination(const RenderOptions& options, std::string& error) {
     error = "--out - and --video - cannot share standard output";
   else if (!options.bench && options.out.empty() && options.video.empty())
     error = "nothing to write: give --out FILE.png, --video FILE or --bench";
-  else if (options.keysGiven && options.passes < 1)
+  // Without --passes no key would be read. --passes 0 is asked for by name
+  // (the first frame of a series drawn with the same keys), so it is taken.
+  else if (options.keysGiven && options.passes < 0)
     error = std::string(options.keysFile.empty() ? "--keys" : "--keys-file") +
-            " needs --passes N of 1 or more: each pass reads one key";
+            " needs --passes N: each pass reads one key, and without it there are none";
   return error.empty();
 }
 
